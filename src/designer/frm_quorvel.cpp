@@ -6,14 +6,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QShowEvent>
 #include <QTimer>
+#include <QToolButton>
 
 #include <exception>
 
 #include "designer/ini_settings.h"
 #include "designer/null_preview.h"
+#include "designer/preview_area.h"
 #include "designer/property_grid.h"
 #include "storage/handoff.h"
 #include "util/helpers.h"
@@ -56,23 +59,30 @@ TfrmQuorvel::TfrmQuorvel(DesignerDeps deps, QWidget* parent)
         m_link = std::make_unique<NullLink>();
     }
     connect(m_link.get(), &LinkPort::restoreRequested, this, [this] { ProcessMessage(1); });
-    connect(m_preview.get(), &PreviewPort::videoSizeChanged, this,
-            &TfrmQuorvel::VideoSizeChanged);
+    connect(m_preview.get(), &PreviewPort::videoSizeChanged, this, &TfrmQuorvel::VideoSizeChanged);
     FormCreate();
 }
 
-TfrmQuorvel::~TfrmQuorvel() { FormDestroy(); }
+TfrmQuorvel::~TfrmQuorvel() {
+    FormDestroy();
+}
 
-int TfrmQuorvel::SelectedPip() const { return ComboPIP->currentIndex() + 1; }
+int TfrmQuorvel::SelectedPip() const {
+    return ComboPIP->currentIndex() + 1;
+}
 
 TPipEntry& TfrmQuorvel::SelectedEntry() {
     const int pip = std::clamp(SelectedPip(), 1, static_cast<int>(kPipCount));
     return m_oStruct[static_cast<std::size_t>(pip - 1)];
 }
 
-void TfrmQuorvel::RecordChanged() { m_preview->PublishLayout(m_oStruct); }
+void TfrmQuorvel::RecordChanged() {
+    m_preview->PublishLayout(m_oStruct);
+}
 
-void TfrmQuorvel::RefreshBorders() { m_preview->RefreshBorders(m_oStruct); }
+void TfrmQuorvel::RefreshBorders() {
+    m_preview->RefreshBorders(m_oStruct);
+}
 
 void TfrmQuorvel::FormCreate() {
     m_iFatorAjuste = kDefaultAdjustStep;

@@ -75,7 +75,9 @@ void TfrmQuorvel::N11Click(QAction* item) {
     m_iFatorAjuste = item->data().toInt();
 }
 
-void TfrmQuorvel::N50Direita1Click(QAction* item) { CropHalf(item->data().toInt()); }
+void TfrmQuorvel::N50Direita1Click(QAction* item) {
+    CropHalf(item->data().toInt());
+}
 
 void TfrmQuorvel::AplicaremTodosasConfiguraesdeBordas1Click() {
     // The object's values, so a border typed into the grid and not yet applied is used.
@@ -89,6 +91,8 @@ void TfrmQuorvel::ButtonAplicarAjusteClick() {
     btAplicarClick();
 }
 
-void TfrmQuorvel::ButtonCancelarAjusteClick() { btAplicarClick(); }
+void TfrmQuorvel::ButtonCancelarAjusteClick() {
+    btAplicarClick();
+}
 
 } // namespace quorvel

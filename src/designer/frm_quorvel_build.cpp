@@ -253,12 +253,16 @@ QWidget* TfrmQuorvel::BuildRightColumn() {
     gridBox->setContentsMargins(1, 1, 1, 1);
     cxRTTIInspector1 = new PropertyGrid(Panel5);
     cxRTTIInspector1->setObjectName(QStringLiteral("cxRTTIInspector1"));
-    cxRTTIInspector1->setStyleSheet(QStringLiteral(
-        "QTableView { background-color: black; color: white; gridline-color: rgb(70,70,74);"
-        " selection-background-color: rgb(59,95,137); selection-color: white; }"
-        "QLineEdit, QSpinBox, QComboBox { background-color: black; color: white; }"));
-    cxRTTIInspector1->SetFilterHook(
-        [this](const QString& name, bool& accept) { cxRTTIInspector1FilterProperty(name, accept); });
+    // Black ground, white text; through the palette so that the check boxes keep their marks.
+    QPalette dark = cxRTTIInspector1->palette();
+    dark.setColor(QPalette::Base, Qt::black);
+    dark.setColor(QPalette::AlternateBase, Qt::black);
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    cxRTTIInspector1->setPalette(dark);
+    cxRTTIInspector1->SetFilterHook([this](const QString& name, bool& accept) {
+        cxRTTIInspector1FilterProperty(name, accept);
+    });
     connect(cxRTTIInspector1, &PropertyGrid::editValueChanged, this,
             &TfrmQuorvel::cxRTTIInspector1EditValueChanged);
     connect(cxRTTIInspector1, &PropertyGrid::ellipsisClicked, this,
@@ -293,7 +297,7 @@ QWidget* TfrmQuorvel::BuildAdjustPanel() {
         auto* button = new QPushButton(caption, Panel1);
         button->setObjectName(QString::fromLatin1(name));
         button->setAccessibleName(caption);
-        button->setFixedSize(24, 22);
+        button->setFixedSize(20, 20);
         button->setAutoDefault(false);
         connect(button, &QPushButton::pressed, this, [held] { *held = true; });
         connect(button, &QPushButton::released, this, [held] { *held = false; });
@@ -314,15 +318,13 @@ QWidget* TfrmQuorvel::BuildAdjustPanel() {
                     3, 1);
     QPushButton* zoomIn = stepButton("btZoomMais", QStringLiteral("+"), &m_bDoingIn, [] {});
     zoomIn->setProperty("tag", 1);
-    connect(zoomIn, &QPushButton::clicked, this, [this, zoomIn] {
-        ZoomSelectedPIP(zoomIn->property("tag").toInt());
-    });
+    connect(zoomIn, &QPushButton::clicked, this,
+            [this, zoomIn] { ZoomSelectedPIP(zoomIn->property("tag").toInt()); });
     grid->addWidget(zoomIn, 1, 3);
     QPushButton* zoomOut = stepButton("btZoomMenos", QStringLiteral("-"), &m_bDoingOut, [] {});
     zoomOut->setProperty("tag", -1);
-    connect(zoomOut, &QPushButton::clicked, this, [this, zoomOut] {
-        ZoomSelectedPIP(zoomOut->property("tag").toInt());
-    });
+    connect(zoomOut, &QPushButton::clicked, this,
+            [this, zoomOut] { ZoomSelectedPIP(zoomOut->property("tag").toInt()); });
     grid->addWidget(zoomOut, 3, 3);
 
     RadioAjusteExterno = new QRadioButton(QStringLiteral("Externo"), Panel1);
@@ -352,18 +354,17 @@ QWidget* TfrmQuorvel::BuildAdjustPanel() {
     grid->setRowStretch(5, 1);
 
     Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Panel1, &QWidget::customContextMenuRequested, this, [this, Panel1](const QPoint& pos) {
-        PopupMenu2->popup(Panel1->mapToGlobal(pos));
-    });
+    connect(Panel1, &QWidget::customContextMenuRequested, this,
+            [this, Panel1](const QPoint& pos) { PopupMenu2->popup(Panel1->mapToGlobal(pos)); });
     return Panel1;
 }
 
 void TfrmQuorvel::BuildMenus() {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction* borders = PopupMenu1->addAction(
-        QStringLiteral("Aplicar em Todos as Configurações de Bordas"), this,
-        &TfrmQuorvel::AplicaremTodosasConfiguraesdeBordas1Click);
+    QAction* borders =
+        PopupMenu1->addAction(QStringLiteral("Aplicar em Todos as Configurações de Bordas"), this,
+                              &TfrmQuorvel::AplicaremTodosasConfiguraesdeBordas1Click);
     borders->setObjectName(QStringLiteral("AplicaremTodosasConfiguraesdeBordas1"));
     QMenu* crop = PopupMenu1->addMenu(QStringLiteral("Cortar PIP (Crop)"));
     crop->setObjectName(QStringLiteral("CortarPIPCrop1"));
@@ -389,7 +390,7 @@ void TfrmQuorvel::BuildMenus() {
     steps->setExclusive(true);
     for (int step : kAdjustSteps) {
         QAction* item = factor->addAction(QString::number(step));
-        item->setObjectName(QStringLiteral("N%11").arg(step));
+        item->setObjectName(QStringLiteral("N") + QString::number(step) + QStringLiteral("1"));
         item->setData(step); // the tag
         item->setCheckable(true);
         item->setChecked(step == kDefaultAdjustStep);

@@ -23,8 +23,8 @@ void TfrmQuorvel::LoadWindowGeometry() {
                                               kUnsetMarker);
     m_iWidth = SaveDesktop1->AdicionarVariavel(QStringLiteral("DesignerWindowWidth"), &m_iWidth,
                                                kUnsetMarker);
-    m_iHeight = SaveDesktop1->AdicionarVariavel(QStringLiteral("DesignerWindowHeight"),
-                                                &m_iHeight, kUnsetMarker);
+    m_iHeight = SaveDesktop1->AdicionarVariavel(QStringLiteral("DesignerWindowHeight"), &m_iHeight,
+                                                kUnsetMarker);
     ApplyWindowGeometry();
 }
 
@@ -33,8 +33,7 @@ void TfrmQuorvel::ApplyWindowGeometry() {
     for (const QScreen* screen : QGuiApplication::screens()) {
         screens.append(screen->availableGeometry());
     }
-    const WindowPlacement placement =
-        PlaceWindow({m_iPosX, m_iPosY, m_iWidth, m_iHeight}, screens);
+    const WindowPlacement placement = PlaceWindow({m_iPosX, m_iPosY, m_iWidth, m_iHeight}, screens);
     resize(placement.size);
     if (!placement.centred) {
         move(placement.pos);
@@ -47,7 +46,9 @@ void TfrmQuorvel::ApplyWindowGeometry() {
     }
 }
 
-void TfrmQuorvel::FormResize() { ExecutaTaskProporcoes(); }
+void TfrmQuorvel::FormResize() {
+    ExecutaTaskProporcoes();
+}
 
 void TfrmQuorvel::ExecutaTaskProporcoes() {
     // Runs after the message being handled, on the window thread; queued calls run in order and

@@ -57,7 +57,9 @@ QString FolderPart(const QString& fileName) {
 
 } // namespace
 
-void TfrmQuorvel::ComboPIPChange() { LoadSelectedPIP(); }
+void TfrmQuorvel::ComboPIPChange() {
+    LoadSelectedPIP();
+}
 
 void TfrmQuorvel::LoadSelectedPIP() {
     cxRTTIInspector1->SetInspectedObject(nullptr);
@@ -105,14 +107,15 @@ void TfrmQuorvel::TranslateRowCaption(int row) {
 
 void TfrmQuorvel::cxRTTIInspector1FilterProperty(const QString& name, bool& accept) {
     // The front and back pictures belong to the whole layout, kept in PIP 1's entry.
-    if (ComboPIP->currentIndex() > 0 &&
-        (name.compare(u"BackFile", Qt::CaseInsensitive) == 0 ||
-         name.compare(u"FrontFile", Qt::CaseInsensitive) == 0)) {
+    if (ComboPIP->currentIndex() > 0 && (name.compare(u"BackFile", Qt::CaseInsensitive) == 0 ||
+                                         name.compare(u"FrontFile", Qt::CaseInsensitive) == 0)) {
         accept = false;
     }
 }
 
-void TfrmQuorvel::cxRTTIInspector1EditValueChanged() { SetupInspectorRows(); }
+void TfrmQuorvel::cxRTTIInspector1EditValueChanged() {
+    SetupInspectorRows();
+}
 
 void TfrmQuorvel::cxEditRepository1ButtonItem1PropertiesButtonClick(int row) {
     const QString property = cxRTTIInspector1->RowPropertyName(row);
@@ -148,7 +151,7 @@ void TfrmQuorvel::cxEditRepository1ButtonItem1PropertiesButtonClick(int row) {
 }
 
 void TfrmQuorvel::cxEditRepository1ButtonItem1PropertiesEditValueChanged(int row,
-                                                                          const QString& text) {
+                                                                         const QString& text) {
     const QString property = cxRTTIInspector1->RowPropertyName(row);
     if (property == u"BackFile") {
         m_oSelectedPIP->SetBackFile(text);
@@ -158,11 +161,10 @@ void TfrmQuorvel::cxEditRepository1ButtonItem1PropertiesEditValueChanged(int row
     }
 }
 
-void TfrmQuorvel::cxEditRepository1CheckBoxItem1PropertiesEditValueChanged(int row,
-                                                                           bool checked) {
+void TfrmQuorvel::cxEditRepository1CheckBoxItem1PropertiesEditValueChanged(int row, bool checked) {
     cxRTTIInspector1->SetFocusedRow(row);
-    cxRTTIInspector1->SetRowValueText(row, checked ? QStringLiteral("True")
-                                                   : QStringLiteral("False"));
+    cxRTTIInspector1->SetRowValueText(row,
+                                      checked ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 } // namespace quorvel

@@ -34,11 +34,21 @@ void TfrmQuorvel::ButPIP1Click(QAbstractButton* sender) {
     LoadPIPSetup();
 }
 
-void TfrmQuorvel::Button1Click(QAbstractButton* sender) { ApplyLayoutButtonOf(sender); }
-void TfrmQuorvel::Button4Click(QAbstractButton* sender) { ApplyLayoutButtonOf(sender); }
-void TfrmQuorvel::Button5Click(QAbstractButton* sender) { ApplyLayoutButtonOf(sender); }
-void TfrmQuorvel::Button6Click(QAbstractButton* sender) { ApplyLayoutButtonOf(sender); }
-void TfrmQuorvel::Button7Click(QAbstractButton* sender) { ApplyLayoutButtonOf(sender); }
+void TfrmQuorvel::Button1Click(QAbstractButton* sender) {
+    ApplyLayoutButtonOf(sender);
+}
+void TfrmQuorvel::Button4Click(QAbstractButton* sender) {
+    ApplyLayoutButtonOf(sender);
+}
+void TfrmQuorvel::Button5Click(QAbstractButton* sender) {
+    ApplyLayoutButtonOf(sender);
+}
+void TfrmQuorvel::Button6Click(QAbstractButton* sender) {
+    ApplyLayoutButtonOf(sender);
+}
+void TfrmQuorvel::Button7Click(QAbstractButton* sender) {
+    ApplyLayoutButtonOf(sender);
+}
 
 void TfrmQuorvel::ApplyLayoutButtonOf(QAbstractButton* sender) {
     const PresetInfo* preset = FindPreset(sender->objectName());
@@ -59,9 +69,8 @@ void TfrmQuorvel::LoadPIPSetup() {
     }
     const TPipEntry& first = m_oStruct[0];
     m_iProfileIndex = first.ProfileIndex;
-    ComboPIPType->setCurrentIndex(first.PIPType >= 0 && first.PIPType < ComboPIPType->count()
-                                      ? first.PIPType
-                                      : -1);
+    ComboPIPType->setCurrentIndex(
+        first.PIPType >= 0 && first.PIPType < ComboPIPType->count() ? first.PIPType : -1);
     for (int pip = 1; pip <= static_cast<int>(kPipCount); ++pip) {
         m_oInputLists.ShowInput(pip, m_oStruct[static_cast<std::size_t>(pip - 1)].InputIndex);
     }

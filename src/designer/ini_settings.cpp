@@ -142,10 +142,9 @@ void IniSettings::ExportaControles() {
         bytes += "\r\n";
     }
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw std::runtime_error(
-            QStringLiteral("As configurações não puderam ser salvas em %1: %2")
-                .arg(m_filePath, file.errorString())
-                .toStdString());
+        throw std::runtime_error(QStringLiteral("As configurações não puderam ser salvas em %1: %2")
+                                     .arg(m_filePath, file.errorString())
+                                     .toStdString());
     }
     m_lines = lines;
 }

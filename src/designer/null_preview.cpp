@@ -20,7 +20,9 @@ void NullPreview::SetVideoSize(VideoSize videoSize) {
         Qt::QueuedConnection);
 }
 
-QWidget* NullPreview::CreateSurface(QWidget*) { return nullptr; }
+QWidget* NullPreview::CreateSurface(QWidget*) {
+    return nullptr;
+}
 void NullPreview::InitVideo(int) {}
 
 void NullPreview::StartPreview(const PreviewStartInfo&) {

@@ -26,7 +26,9 @@ constexpr int kCaptionColumn = 0;
 constexpr int kValueColumn = 1;
 constexpr int kCaptionWidthPx = 94;
 
-bool IsColourType(const QMetaProperty& p) { return p.metaType().id() == QMetaType::UInt; }
+bool IsColourType(const QMetaProperty& p) {
+    return p.metaType().id() == QMetaType::UInt;
+}
 
 // 0x00BBGGRR; a value with the top bit set names a system colour and is shown grey.
 QColor ColourOf(quint32 value) {
@@ -151,9 +153,9 @@ public:
             if (role == Qt::CheckStateRole) {
                 return value.toBool() ? Qt::Checked : Qt::Unchecked;
             }
-            return role == Qt::AccessibleTextRole ? QVariant(value.toBool() ? QStringLiteral("True")
-                                                                            : QStringLiteral("False"))
-                                                  : QVariant();
+            return role == Qt::AccessibleTextRole
+                       ? QVariant(value.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
+                       : QVariant();
         }
         if (IsColourType(row.property)) {
             switch (role) {
@@ -292,9 +294,9 @@ public:
             }
             connect(combo, &QComboBox::activated, combo, [this, combo](int item) {
                 if (!combo->itemData(item).isValid()) { // "Outra cor…"
-                    const QColor chosen = QColorDialog::getColor(
-                        ColourOf(combo->property("current").toUInt()), combo, QString(),
-                        QColorDialog::DontUseNativeDialog);
+                    const QColor chosen =
+                        QColorDialog::getColor(ColourOf(combo->property("current").toUInt()), combo,
+                                               QString(), QColorDialog::DontUseNativeDialog);
                     if (!chosen.isValid()) {
                         combo->setCurrentIndex(combo->findData(combo->property("current")));
                         return;
@@ -380,6 +382,8 @@ PropertyGrid::PropertyGrid(QWidget* parent)
     m_view->setEditTriggers(QAbstractItemView::AllEditTriggers);
     m_view->setTabKeyNavigation(true);
     m_view->setWordWrap(false);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setGridStyle(Qt::SolidLine);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex at = m_view->indexAt(pos);
@@ -399,13 +403,21 @@ PropertyGrid::PropertyGrid(QWidget* parent)
 
 PropertyGrid::~PropertyGrid() = default;
 
-void PropertyGrid::SetFilterHook(FilterHook hook) { m_hook = std::move(hook); }
+void PropertyGrid::SetFilterHook(FilterHook hook) {
+    m_hook = std::move(hook);
+}
 
-void PropertyGrid::SetInspectedObject(QObject* object) { m_model->Rebuild(object, m_hook); }
+void PropertyGrid::SetInspectedObject(QObject* object) {
+    m_model->Rebuild(object, m_hook);
+}
 
-QObject* PropertyGrid::InspectedObject() const { return m_model->Object(); }
+QObject* PropertyGrid::InspectedObject() const {
+    return m_model->Object();
+}
 
-int PropertyGrid::RowCount() const { return m_model->rowCount(); }
+int PropertyGrid::RowCount() const {
+    return m_model->rowCount();
+}
 
 QString PropertyGrid::RowPropertyName(int row) const {
     return m_model->ValidRow(row) ? QString::fromLatin1(m_model->Row(row).property.name())
@@ -473,9 +485,13 @@ bool PropertyGrid::SetRowValueText(int row, const QString& text) {
     return m_model->Write(row, text);
 }
 
-bool PropertyGrid::SetRowValue(int row, const QVariant& value) { return m_model->Write(row, value); }
+bool PropertyGrid::SetRowValue(int row, const QVariant& value) {
+    return m_model->Write(row, value);
+}
 
-void PropertyGrid::SetContextMenu(QMenu* menu) { m_menu = menu; }
+void PropertyGrid::SetContextMenu(QMenu* menu) {
+    m_menu = menu;
+}
 
 void PropertyGrid::OpenPersistentEditors() {
     for (int row = 0; row < m_model->rowCount(); ++row) {
