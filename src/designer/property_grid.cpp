@@ -1,5 +1,6 @@
 #include "designer/property_grid.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QColorDialog>
 #include <QComboBox>
@@ -383,6 +384,12 @@ PropertyGrid::PropertyGrid(QWidget* parent)
     m_view->setTabKeyNavigation(true);
     m_view->setWordWrap(false);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // No headers, so no corner button either.
+    m_view->setCornerButtonEnabled(false);
+    for (QAbstractButton* corner :
+         m_view->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        corner->hide();
+    }
     m_view->setGridStyle(Qt::SolidLine);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {

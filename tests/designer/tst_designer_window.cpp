@@ -9,10 +9,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +31,7 @@
 #include "designer/frm_quorvel.h"
 #include "designer/halt_watchdog.h"
 #include "designer/null_preview.h"
+#include "designer/pictures.h"
 #include "designer/preview_area.h"
 #include "designer/property_grid.h"
 #include "storage/template_file.h"
@@ -59,7 +62,7 @@ public:
     void RefreshBorders(const TPipSetup&) override { ++borderRefreshes; }
     void SetComposing(bool on) override { composing = on; }
     void SetShowing(bool on) override { showing.push_back(on); }
-    void StopPreview() override { ++stops; }
+    void StopPreview() override { ++*stops; }
 
     bool failStart = false;
     std::optional<PreviewStartInfo> started;
@@ -68,7 +71,7 @@ public:
     int borderRefreshes = 0;
     bool composing = false;
     std::vector<bool> showing;
-    int stops = 0;
+    std::shared_ptr<int> stops = std::make_shared<int>(0); // read after the preview is gone
 };
 
 class RecordingLink : public LinkPort {
@@ -771,12 +774,43 @@ private slots:
         WriteHandoff({});
         Designer d = Make();
         Start(d);
-        RecordingPreview* preview = d.preview;
-        int stopsSeen = -1;
-        QObject::connect(preview, &QObject::destroyed, [&] { stopsSeen = preview->stops; });
+        const QPointer<QObject> preview(d.preview);
+        const std::shared_ptr<int> stops = d.preview->stops;
         d.window.reset();
         QCOMPARE(*d.halts, 1);
-        QCOMPARE(stopsSeen, 1);
+        QCOMPARE(*stops, 1);
+        QVERIFY(preview.isNull()); // the window owned it
+    }
+
+    void everyControlHasAnAccessibleName() {
+        Designer d = Make();
+        for (QWidget* control : d.window->findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(control) == nullptr &&
+                qobject_cast<QComboBox*>(control) == nullptr) {
+                continue;
+            }
+            if (!control->isVisibleTo(d.window.get()) ||
+                (control->parent() != nullptr && qobject_cast<QComboBox*>(control->parent()))) {
+                continue; // never shown, or a combo box's own inner parts
+            }
+            QVERIFY2(!control->accessibleName().isEmpty(),
+                     qPrintable(control->objectName() + u' ' + control->metaObject()->className()));
+        }
+        QCOMPARE(Control(*d.window, "ButPIP1")->accessibleName(), QStringLiteral("PIP A"));
+        QCOMPARE(Control(*d.window, "Button9")->accessibleName(), QStringLiteral("˄"));
+        QCOMPARE(Control(*d.window, "ButtonAplicar")->accessibleName(), QStringLiteral("Salvar"));
+    }
+
+    void layoutPicturesAreDistinct() {
+        QSet<QByteArray> seen;
+        for (int i = 0; i < kLayoutPictureCount; ++i) {
+            const QImage picture = LayoutPicture(i).toImage();
+            QCOMPARE(picture.size(), QSize(40, 40));
+            const QByteArray pixels(reinterpret_cast<const char*>(picture.constBits()),
+                                    picture.sizeInBytes());
+            QVERIFY2(!seen.contains(pixels), qPrintable(QString::number(i)));
+            seen.insert(pixels);
+        }
     }
 
     void haltEndsAProcessWhoseShutdownHangs() {
