@@ -8,8 +8,9 @@
 // or a key appears twice, the first one counts. The text is UTF-8; a line that is not valid UTF-8
 // is read in the ANSI code page (files written on Windows) and kept as it was.
 //
-// Reading one section of a file:
-//   const QList<IniEntry> inputs = IniFile::ReadSection(path, u"Inputs"_s);
+// Reading one section of a file (SettingsFilePath is in save_desktop.h):
+//   const QList<IniEntry> inputs =
+//       IniFile::ReadSection(SettingsFilePath(TtoStorePlace::toUserSettingsFolder, {}), "Inputs");
 
 #include <QByteArray>
 #include <QList>
