@@ -14,7 +14,6 @@
 
 #include <exception>
 
-#include "designer/ini_settings.h"
 #include "designer/null_preview.h"
 #include "designer/preview_area.h"
 #include "designer/property_grid.h"
@@ -40,6 +39,16 @@ void Guarded(Step&& step) {
 
 } // namespace
 
+std::unique_ptr<TSaveDesktop> MakeDesignerSaveDesktop() {
+    auto store = std::make_unique<TSaveDesktop>();
+    store->SetRegDiretorio(QStringLiteral("Quorvel"));
+    store->SetHKey(ThKey::hkCurrentUser);
+    store->SetStyle(TtoStyle::toIniFile);
+    store->SetStoreIni(TtoStorePlace::toUserSettingsFolder);
+    store->SetCustomUserSettingsFolder(QString());
+    return store;
+}
+
 TfrmQuorvel::TfrmQuorvel(DesignerDeps deps, QWidget* parent)
     : QMainWindow(parent)
     , m_preview(std::move(deps.preview))
@@ -49,7 +58,7 @@ TfrmQuorvel::TfrmQuorvel(DesignerDeps deps, QWidget* parent)
         m_preview = std::make_unique<NullPreview>();
     }
     if (!SaveDesktop1) {
-        SaveDesktop1 = MakeDesignerSettings();
+        SaveDesktop1 = MakeDesignerSaveDesktop();
     }
     BuildWindow();
     if (deps.link) {
@@ -202,14 +211,7 @@ void TfrmQuorvel::FormClose() {
         m_iWidth = width();
         m_iHeight = height();
     });
-    QString settingsError;
-    try {
-        SaveDesktop1->ExportaControles();
-    } catch (const std::exception& e) {
-        settingsError = QString::fromUtf8(e.what());
-    } catch (...) {
-        settingsError = QStringLiteral("As configurações não puderam ser salvas.");
-    }
+    const QString settingsError = SaveDesktop1->TryExportaControles();
     Guarded([&] { m_preview->SetShowing(false); });
     if (!settingsError.isEmpty()) {
         // The window goes on closing once the operator has read why.

@@ -18,7 +18,7 @@
 #include "core/presets.h"
 #include "designer/link_port.h"
 #include "designer/preview_port.h"
-#include "designer/settings_port.h"
+#include "storage/save_desktop.h"
 
 class QAbstractButton;
 class QAction;
@@ -37,14 +37,18 @@ class PreviewArea;
 class PropertyGrid;
 
 // What the window is built with. Every member may stay empty: no preview, no switcher, the
-// designer's own settings file, no halt watchdog.
+// designer's settings file (MakeDesignerSaveDesktop), no halt watchdog.
 struct DesignerDeps {
     std::unique_ptr<PreviewPort> preview;
     LinkFactory link;
-    std::unique_ptr<SettingsPort> settings;
+    std::unique_ptr<TCustomSaveDesktop> settings;
     // Run first at destruction; the application arms its halt watchdog here (never in tests).
     std::function<void()> taskHalt;
 };
+
+// The settings store as the window sets it up: section "Quorvel" of the INI file named after the
+// executable in the user's application-data folder.
+std::unique_ptr<TSaveDesktop> MakeDesignerSaveDesktop();
 
 class TfrmQuorvel : public QMainWindow {
     Q_OBJECT
@@ -161,7 +165,7 @@ private:
     // Interfaces.
     std::unique_ptr<PreviewPort> m_preview;
     std::unique_ptr<LinkPort> m_link;
-    std::unique_ptr<SettingsPort> SaveDesktop1;
+    std::unique_ptr<TCustomSaveDesktop> SaveDesktop1;
     std::function<void()> m_taskHalt;
 
     // State.

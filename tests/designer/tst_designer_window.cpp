@@ -83,11 +83,25 @@ public:
     bool running = false;
 };
 
-class FailingSettings : public SettingsPort {
-public:
-    qint32 AdicionarVariavel(const QString&, qint32*, qint32 def) override { return def; }
-    QString AdicionarVariavel(const QString&, QString*, const QString& def) override { return def; }
-    void ExportaControles() override { throw std::runtime_error("disco cheio: quorvel.sav"); }
+// A store that holds nothing and cannot be written.
+class FailingSettings : public TCustomSaveDesktop {
+protected:
+    bool ExisteValor(const QString&) override { return false; }
+    void GravaInteger(const QString&, std::int32_t) override { Fail(); }
+    void GravaDouble(const QString&, double) override { Fail(); }
+    void GravaString(const QString&, const QString&) override { Fail(); }
+    void GravaBoolean(const QString&, bool) override { Fail(); }
+    std::int32_t LeInteger(const QString&) override { return 0; }
+    double LeDouble(const QString&) override { return 0; }
+    QString LeString(const QString&) override { return {}; }
+    bool LeBoolean(const QString&) override { return false; }
+    void AbreArmazenamento() override {}
+    void FechaArmazenamento() override {}
+
+private:
+    [[noreturn]] static void Fail() {
+        throw SaveDesktopError(QStringLiteral("disco cheio: quorvel.sav"));
+    }
 };
 
 // A window with its recorders. The window is destroyed first: it drives the recorders until then.
@@ -199,7 +213,8 @@ private:
         SaveTemplateFile(TemplateFileName(slot, 1, kFullHd), setup);
     }
 
-    static Designer Make(VideoSize video = kFullHd, std::unique_ptr<SettingsPort> settings = {}) {
+    static Designer Make(VideoSize video = kFullHd,
+                         std::unique_ptr<TCustomSaveDesktop> settings = {}) {
         Designer d;
         auto preview = std::make_unique<RecordingPreview>(video);
         d.preview = preview.get();
