@@ -183,6 +183,7 @@ private:
     bool m_bClosing = false;
     bool m_bStartTimerDone = false;
     bool m_bShown = false;
+    bool m_bHandlingMinimize = false;
     qint32 m_iPosX = 0;
     qint32 m_iPosY = 0;
     qint32 m_iWidth = 0;

@@ -98,6 +98,10 @@ void TfrmQuorvel::changeEvent(QEvent* event) {
 }
 
 void TfrmQuorvel::HandleMinimizeRequest() {
+    if (m_bHandlingMinimize) {
+        return; // the minimise this handler asked for comes back here
+    }
+    m_bHandlingMinimize = true;
     try {
         if (m_link->SwitcherRunning()) {
             m_link->SendStreviaMessage(kMinimiseNoticeCode);
@@ -109,6 +113,7 @@ void TfrmQuorvel::HandleMinimizeRequest() {
         }
     } catch (...) {
     }
+    m_bHandlingMinimize = false;
 }
 
 void TfrmQuorvel::ProcessMessage(qint32 info) {
