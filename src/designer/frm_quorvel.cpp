@@ -121,6 +121,7 @@ void TfrmQuorvel::FormCreate() {
     m_iVideoWidth = 0;
     m_iVideoHeight = 0;
     pnCentral->SetMargins(0, 0);
+    Guarded([&] { m_preview->LoadTransparentFrame(ExecutableFolder()); });
 
     m_oSelectedPIP = std::make_unique<TPIPObject>();
     m_oSelectedPIP->SetInputCount(m_iInputCount);

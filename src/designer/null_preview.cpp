@@ -24,6 +24,7 @@ QWidget* NullPreview::CreateSurface(QWidget*) {
     return nullptr;
 }
 void NullPreview::InitVideo(int) {}
+void NullPreview::LoadTransparentFrame(const QString&) {}
 
 void NullPreview::StartPreview(const PreviewStartInfo&) {
     if (m_videoSize.width > 0 && m_videoSize.height > 0) {

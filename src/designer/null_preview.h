@@ -18,6 +18,7 @@ public:
 
     QWidget* CreateSurface(QWidget* parent) override;
     void InitVideo(int videoFormatCode) override;
+    void LoadTransparentFrame(const QString& executableFolder) override;
     void StartPreview(const PreviewStartInfo& startup) override;
     void PublishLayout(const TPipSetup& setup) override;
     void RefreshBorders(const TPipSetup& setup) override;

@@ -33,6 +33,8 @@ public:
     virtual QWidget* CreateSurface(QWidget* parent) = 0;
 
     virtual void InitVideo(int videoFormatCode) = 0;
+    // Loads "back_transp.png" from the folder, the base of the border overlay.
+    virtual void LoadTransparentFrame(const QString& executableFolder) = 0;
     // May throw: the window reports the error and does not open the start slot.
     virtual void StartPreview(const PreviewStartInfo& startup) = 0;
     // A snapshot of the record after every change; the preview composes from it.
