@@ -387,7 +387,7 @@ void FfmpegReader::CloseAsync() {
     state->wake.notify_all();
 }
 
-MutableFramePtr DecodePictureWithFfmpeg(const QString& path) {
+MutableFramePtr DecodePictureWithFfmpeg(const QString& path, ZeroAlpha zeroAlpha) {
     DemuxContext demux;
     if (!demux.Open(path, nullptr, nullptr)) {
         return nullptr;
@@ -400,7 +400,7 @@ MutableFramePtr DecodePictureWithFfmpeg(const QString& path) {
         if (result != DecodeResult::Frame) {
             return nullptr;
         }
-        if (MutableFramePtr frame = converter.Convert(*decoded, 0, 0, pool)) {
+        if (MutableFramePtr frame = converter.Convert(*decoded, 0, 0, pool, zeroAlpha)) {
             return frame; // the pool keeps nothing, so the frame is simply freed at its end
         }
     }

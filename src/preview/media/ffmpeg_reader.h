@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 
+#include "preview/media/ffmpeg_support.h"
 #include "preview/media/media_reader.h"
 
 namespace quorvel::media {
@@ -53,6 +54,7 @@ bool IsLiveSourceName(const QString& url);
 
 // The first picture of a file decoded by FFmpeg (TGA, TIFF and whatever Qt cannot read), alpha
 // kept and premultiplied; null when it cannot be decoded.
-MutableFramePtr DecodePictureWithFfmpeg(const QString& path);
+MutableFramePtr DecodePictureWithFfmpeg(const QString& path,
+                                        ZeroAlpha zeroAlpha = ZeroAlpha::MeansTransparent);
 
 } // namespace quorvel::media

@@ -187,8 +187,24 @@ void PremultiplyRow(std::uint32_t* pixels, int count) {
     }
 }
 
+namespace {
+
+bool AlphaAllZero(const MediaFrame& frame) {
+    for (int y = 0; y < frame.height(); ++y) {
+        const std::uint32_t* row = frame.row(y);
+        for (int x = 0; x < frame.width(); ++x) {
+            if ((row[x] >> 24) != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 MutableFramePtr FrameConverter::Convert(const AVFrame& frame, int width, int height,
-                                        FramePool& pool) {
+                                        FramePool& pool, ZeroAlpha zeroAlpha) {
     const auto format = static_cast<AVPixelFormat>(frame.format);
     if (frame.width < 1 || frame.height < 1 || format == AV_PIX_FMT_NONE) {
         return nullptr;
@@ -214,7 +230,15 @@ MutableFramePtr FrameConverter::Convert(const AVFrame& frame, int width, int hei
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     const bool hasAlpha =
         descriptor != nullptr && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
-    if (hasAlpha) {
+    if (hasAlpha && zeroAlpha == ZeroAlpha::MeansOpaque && AlphaAllZero(*out)) {
+        for (int y = 0; y < height; ++y) {
+            std::uint32_t* row = out->row(y);
+            for (int x = 0; x < width; ++x) {
+                row[x] |= 0xFF000000u;
+            }
+        }
+        out->SetOpaque(true);
+    } else if (hasAlpha) {
         for (int y = 0; y < height; ++y) {
             PremultiplyRow(out->row(y), width);
         }

@@ -17,6 +17,10 @@ namespace quorvel::media {
 
 enum class DecodeResult { Frame, EndOfStream, Error };
 
+// What a picture whose alpha is 0 everywhere means: really transparent, or (32-bit BMP as many
+// programs write it) no alpha at all.
+enum class ZeroAlpha { MeansTransparent, MeansOpaque };
+
 class DemuxContext {
 public:
     DemuxContext();
@@ -55,7 +59,8 @@ public:
 
     // The picture as a BGRA premultiplied frame from pool, scaled to width x height (its own size
     // for 0 x 0). Opaque formats are marked opaque; formats with alpha are analysed.
-    MutableFramePtr Convert(const AVFrame& frame, int width, int height, FramePool& pool);
+    MutableFramePtr Convert(const AVFrame& frame, int width, int height, FramePool& pool,
+                            ZeroAlpha zeroAlpha = ZeroAlpha::MeansTransparent);
 
 private:
     SwsContext* m_sws = nullptr;

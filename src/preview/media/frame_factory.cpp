@@ -15,14 +15,22 @@ MutableFramePtr LoadPicture(const QString& fileName) {
     if (fileName.isEmpty() || !QFileInfo(fileName).isFile()) {
         return nullptr;
     }
-    QImageReader reader(fileName);
-    reader.setAutoTransform(false);
     MutableFramePtr frame;
-    const QImage image = reader.read();
-    if (!image.isNull()) {
-        frame = MediaFrame::FromImage(image);
-    } else {
-        frame = DecodePictureWithFfmpeg(fileName);
+    // Qt reads 32-bit BMP without its alpha; FFmpeg keeps it.
+    const bool bmp = QFileInfo(fileName).suffix().compare(QLatin1String("bmp"),
+                                                         Qt::CaseInsensitive) == 0;
+    if (bmp) {
+        frame = DecodePictureWithFfmpeg(fileName, ZeroAlpha::MeansOpaque);
+    }
+    if (!frame) {
+        QImageReader reader(fileName);
+        reader.setAutoTransform(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            frame = MediaFrame::FromImage(image);
+        } else {
+            frame = DecodePictureWithFfmpeg(fileName);
+        }
     }
     if (frame && !frame->opaque()) {
         frame->Analyse();
