@@ -7,6 +7,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define QUORVEL_AVX2_DISPATCH 1
+#endif
 
 namespace quorvel {
 
@@ -66,7 +70,7 @@ inline __m128i ScaleChannels(__m128i channels, __m128i alphas) {
 #endif
 
 // dst = src over dst, n pixels.
-void BlendSpan(std::uint32_t* dst, const std::uint32_t* src, int n) {
+void BlendSpanBase(std::uint32_t* dst, const std::uint32_t* src, int n) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
@@ -102,7 +106,8 @@ void BlendSpan(std::uint32_t* dst, const std::uint32_t* src, int n) {
 }
 
 // dst[i] = row[map[i]], where map has a constant step of 1 or 2 when step says so.
-void GatherSpan(std::uint32_t* dst, const std::uint32_t* row, const int* map, int n, int step) {
+void GatherSpanBase(std::uint32_t* dst, const std::uint32_t* row, const int* map, int n,
+                    int step) {
     if (n <= 0) {
         return;
     }
@@ -126,8 +131,129 @@ void GatherSpan(std::uint32_t* dst, const std::uint32_t* row, const int* map, in
     }
 }
 
+#if defined(QUORVEL_AVX2_DISPATCH)
+// The same kernels eight pixels at a time, for processors that have AVX2.
+__attribute__((target("avx2"))) void BlendSpanAvx2(std::uint32_t* dst,
+                                                   const std::uint32_t* src, int n) {
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i c255 = _mm256_set1_epi16(255);
+    const __m256i c128 = _mm256_set1_epi16(128);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        const __m256i alpha = _mm256_and_si256(s, alphaMask);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(alpha, alphaMask)) == -1) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+            continue;
+        }
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(s, zero)) == -1) {
+            continue;
+        }
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        const __m256i sLo = _mm256_unpacklo_epi8(s, zero);
+        const __m256i sHi = _mm256_unpackhi_epi8(s, zero);
+        const __m256i aLo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(sLo, 0xFF), 0xFF);
+        const __m256i aHi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(sHi, 0xFF), 0xFF);
+        __m256i lo = _mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(c255, aLo)), c128);
+        __m256i hi = _mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(c255, aHi)), c128);
+        lo = _mm256_srli_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), 8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                            _mm256_adds_epu8(_mm256_packus_epi16(lo, hi), s));
+    }
+    BlendSpanBase(dst + i, src + i, n - i);
+}
+
+__attribute__((target("avx2"))) void GatherSpanAvx2(std::uint32_t* dst,
+                                                    const std::uint32_t* row, const int* map,
+                                                    int n, int step) {
+    if (step == 1 || n <= 0) {
+        GatherSpanBase(dst, row, map, n, step);
+        return;
+    }
+    int i = 0;
+    if (step == 2) {
+        const std::uint32_t* p = row + map[0];
+        for (; i + 8 <= n; i += 8) {
+            const __m256 a =
+                _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i)));
+            const __m256 b = _mm256_castsi256_ps(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i + 8)));
+            const __m256i even = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                                _mm256_permute4x64_epi64(even, _MM_SHUFFLE(3, 1, 2, 0)));
+        }
+    } else {
+        for (; i + 8 <= n; i += 8) {
+            const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + i));
+            _mm256_storeu_si256(
+                reinterpret_cast<__m256i*>(dst + i),
+                _mm256_i32gather_epi32(reinterpret_cast<const int*>(row), index, 4));
+        }
+    }
+    for (; i < n; ++i) {
+        dst[i] = row[map[i]];
+    }
+}
+
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+void BlendSpan(std::uint32_t* dst, const std::uint32_t* src, int n) {
+#if defined(QUORVEL_AVX2_DISPATCH)
+    if (kHaveAvx2) {
+        BlendSpanAvx2(dst, src, n);
+        return;
+    }
+#endif
+    BlendSpanBase(dst, src, n);
+}
+
+void GatherSpan(std::uint32_t* dst, const std::uint32_t* row, const int* map, int n, int step) {
+#if defined(QUORVEL_AVX2_DISPATCH)
+    if (kHaveAvx2) {
+        GatherSpanAvx2(dst, row, map, n, step);
+        return;
+    }
+#endif
+    GatherSpanBase(dst, row, map, n, step);
+}
+
+// Asks for a source row's bytes ahead of their use, so that a row read after a stride (a PIP
+// that skips rows) does not wait on memory line by line.
+void PrefetchRow(const std::uint32_t* begin, int count) {
+    const char* p = reinterpret_cast<const char*>(begin);
+    const char* end = p + std::size_t(count) * 4;
+    for (; p < end; p += 64) {
+        __builtin_prefetch(p, 0, 0);
+    }
+}
+
 // The output row, written once and around the cache when the platform allows.
+#if defined(QUORVEL_AVX2_DISPATCH)
+__attribute__((target("avx2"))) void StoreRowAvx2(std::uint32_t* dst, const std::uint32_t* src,
+                                                  int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + i),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i)));
+    }
+    for (; i < n; ++i) {
+        dst[i] = src[i];
+    }
+}
+#endif
+
 void StoreRow(std::uint32_t* dst, const std::uint32_t* src, int n) {
+#if defined(QUORVEL_AVX2_DISPATCH)
+    if (kHaveAvx2 && (reinterpret_cast<std::uintptr_t>(dst) & 31u) == 0) {
+        StoreRowAvx2(dst, src, n);
+        return;
+    }
+#endif
 #if defined(__SSE2__)
     if ((reinterpret_cast<std::uintptr_t>(dst) & 15u) == 0) {
         int i = 0;
@@ -344,9 +470,11 @@ private:
             }
             aboveCount = SortedCovers(opaqueCovers, opaqueOwner, opaqueCount, i, above);
             count = Subtract(p.x0, p.x1, above, aboveCount, parts);
-            const std::uint32_t* src = p.frame->row(
-                p.source.y() + StretchSource(y - p.target.y(), p.source.height(),
-                                             p.target.height()));
+            const std::uint32_t* src = p.frame->row(SourceRow(p, y));
+            if (y + 1 < p.y1) {
+                PrefetchRow(p.frame->row(SourceRow(p, y + 1)) + p.map.front(),
+                            p.map.back() - p.map.front() + 1);
+            }
             for (int k = 0; k < count; ++k) {
                 const int b = parts[k].begin;
                 const int n = parts[k].end - b;
@@ -369,6 +497,11 @@ private:
         }
     }
 
+    static int SourceRow(const PreparedPip& p, int y) {
+        return p.source.y() +
+               StretchSource(y - p.target.y(), p.source.height(), p.target.height());
+    }
+
     // The opaque covers of PIPs drawn after `pip` (-1: all), sorted by their left edge.
     static int SortedCovers(const Span* covers, const int* owners, int count, int pip, Span* out) {
         int n = 0;
@@ -377,7 +510,11 @@ private:
                 out[n++] = covers[i];
             }
         }
-        std::sort(out, out + n, [](const Span& a, const Span& b) { return a.begin < b.begin; });
+        for (int i = 1; i < n; ++i) { // at most four: insertion sort
+            for (int j = i; j > 0 && out[j].begin < out[j - 1].begin; --j) {
+                std::swap(out[j], out[j - 1]);
+            }
+        }
         return n;
     }
 
