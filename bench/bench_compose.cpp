@@ -34,10 +34,10 @@ constexpr int kRotation = 3;
 constexpr std::size_t kFrameBytes = std::size_t(kW) * kH * 4;
 constexpr std::size_t kFloorBuffers = 32; // 32 x 8.3 MB = 265 MB
 
-const QRect kTargets[4] = {{0, 0, 960, 540}, {960, 0, 960, 540}, {0, 540, 960, 540},
-                           {1184, 630, 640, 360}};
-const QRect kSources[4] = {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {480, 0, 960, 1080},
-                           {18, 10, 1884, 1060}};
+const QRect kTargets[4] = {
+    {0, 0, 960, 540}, {960, 0, 960, 540}, {0, 540, 960, 540}, {1184, 630, 640, 360}};
+const QRect kSources[4] = {
+    {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {480, 0, 960, 1080}, {18, 10, 1884, 1060}};
 
 MutableFramePtr Gradient(std::uint32_t seed) {
     MutableFramePtr f = MediaFrame::CreateUninitialised(kW, kH);
@@ -152,10 +152,9 @@ double FloorSeconds() {
             for (std::size_t i = 0; i < kFloorBuffers; ++i) {
                 std::memcpy(b[(i + 1) % kFloorBuffers].data(), b[i].data(), kFrameBytes);
             }
-            const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                                           start)
-                                 .count() /
-                             kFloorBuffers;
+            const double s =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+                kFloorBuffers;
             best = std::min(best, s);
         }
         return best;
@@ -176,9 +175,9 @@ void BM_MemcpyFloor1080p(benchmark::State& state) {
 BENCHMARK(BM_MemcpyFloor1080p)->Unit(benchmark::kMillisecond);
 
 void ReportCopies(benchmark::State& state) {
-    state.counters["copies"] = benchmark::Counter(
-        FloorSeconds(),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["copies"] =
+        benchmark::Counter(FloorSeconds(), benchmark::Counter::kIsIterationInvariantRate |
+                                               benchmark::Counter::kInvert);
 }
 
 void BM_ComposeFast1080p(benchmark::State& state) {

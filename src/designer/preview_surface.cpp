@@ -56,8 +56,8 @@ void PreviewSurface::paintEvent(QPaintEvent* /*event*/) {
     if (!frame || frame->isNull()) {
         return;
     }
-    const double scale = std::min(double(width()) / frame->width(),
-                                  double(height()) / frame->height());
+    const double scale =
+        std::min(double(width()) / frame->width(), double(height()) / frame->height());
     const double w = frame->width() * scale;
     const double h = frame->height() * scale;
     const QRectF target((width() - w) / 2.0, (height() - h) / 2.0, w, h);

@@ -106,8 +106,7 @@ void BlendSpanBase(std::uint32_t* dst, const std::uint32_t* src, int n) {
 }
 
 // dst[i] = row[map[i]], where map has a constant step of 1 or 2 when step says so.
-void GatherSpanBase(std::uint32_t* dst, const std::uint32_t* row, const int* map, int n,
-                    int step) {
+void GatherSpanBase(std::uint32_t* dst, const std::uint32_t* row, const int* map, int n, int step) {
     if (n <= 0) {
         return;
     }
@@ -133,8 +132,8 @@ void GatherSpanBase(std::uint32_t* dst, const std::uint32_t* row, const int* map
 
 #if defined(QUORVEL_AVX2_DISPATCH)
 // The same kernels eight pixels at a time, for processors that have AVX2.
-__attribute__((target("avx2"))) void BlendSpanAvx2(std::uint32_t* dst,
-                                                   const std::uint32_t* src, int n) {
+__attribute__((target("avx2"))) void BlendSpanAvx2(std::uint32_t* dst, const std::uint32_t* src,
+                                                   int n) {
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
     const __m256i zero = _mm256_setzero_si256();
     const __m256i c255 = _mm256_set1_epi16(255);
@@ -167,9 +166,8 @@ __attribute__((target("avx2"))) void BlendSpanAvx2(std::uint32_t* dst,
     BlendSpanBase(dst + i, src + i, n - i);
 }
 
-__attribute__((target("avx2"))) void GatherSpanAvx2(std::uint32_t* dst,
-                                                    const std::uint32_t* row, const int* map,
-                                                    int n, int step) {
+__attribute__((target("avx2"))) void GatherSpanAvx2(std::uint32_t* dst, const std::uint32_t* row,
+                                                    const int* map, int n, int step) {
     if (step == 1 || n <= 0) {
         GatherSpanBase(dst, row, map, n, step);
         return;
@@ -178,11 +176,12 @@ __attribute__((target("avx2"))) void GatherSpanAvx2(std::uint32_t* dst,
     if (step == 2) {
         const std::uint32_t* p = row + map[0];
         for (; i + 8 <= n; i += 8) {
-            const __m256 a =
-                _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i)));
+            const __m256 a = _mm256_castsi256_ps(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i)));
             const __m256 b = _mm256_castsi256_ps(
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i + 8)));
-            const __m256i even = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+            const __m256i even =
+                _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
                                 _mm256_permute4x64_epi64(even, _MM_SHUFFLE(3, 1, 2, 0)));
         }
@@ -422,8 +421,7 @@ private:
         }
         const std::uint32_t* src =
             layer.frame->row(StretchSource(y, layer.frame->height(), m_height));
-        GatherSpan(m_scratch.data(), src, layer.map.data() + begin, end - begin,
-                   layer.step);
+        GatherSpan(m_scratch.data(), src, layer.map.data() + begin, end - begin, layer.step);
         BlendSpan(row + begin, m_scratch.data(), end - begin);
     }
 
@@ -447,8 +445,7 @@ private:
         // Background and back overlay where no opaque PIP lies.
         int aboveCount = SortedCovers(opaqueCovers, opaqueOwner, opaqueCount, -1, above);
         int count = Subtract(0, m_width, above, aboveCount, parts);
-        const bool backHides =
-            m_back.frame != nullptr && m_back.direct && m_back.frame->opaque();
+        const bool backHides = m_back.frame != nullptr && m_back.direct && m_back.frame->opaque();
         for (int k = 0; k < count; ++k) {
             const int b = parts[k].begin;
             const int e = parts[k].end;
@@ -498,8 +495,7 @@ private:
     }
 
     static int SourceRow(const PreparedPip& p, int y) {
-        return p.source.y() +
-               StretchSource(y - p.target.y(), p.source.height(), p.target.height());
+        return p.source.y() + StretchSource(y - p.target.y(), p.source.height(), p.target.height());
     }
 
     // The opaque covers of PIPs drawn after `pip` (-1: all), sorted by their left edge.

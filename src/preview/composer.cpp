@@ -251,8 +251,7 @@ ComposeLayers PreviewComposer::BuildLayers(const media::FramePtr& frame, const T
         } else if (right > left && bottom > top) {
             source = QRect(left, top, right - left, bottom - top) & pip->rect();
         }
-        const QRect target(Clamped(e.PosX), Clamped(e.PosY), Clamped(e.Width),
-                           Clamped(e.Height));
+        const QRect target(Clamped(e.PosX), Clamped(e.PosY), Clamped(e.Width), Clamped(e.Height));
         if (source.isEmpty() || target.isEmpty()) {
             continue;
         }

@@ -56,14 +56,13 @@ public:
     enum class PictureLoading { Background, Blocking };
 
     PreviewComposer(std::shared_ptr<const InputSet> inputs, std::map<int, QString> inputMap,
-                    PictureLoading loading,
-                    TestSourceMotion motion = TestSourceMotion::Live);
+                    PictureLoading loading, TestSourceMotion motion = TestSourceMotion::Live);
     ~PreviewComposer();
     PreviewComposer(const PreviewComposer&) = delete;
     PreviewComposer& operator=(const PreviewComposer&) = delete;
 
-    // frame := the newest frame of input `index` when it gives one; unchanged otherwise (also for an
-    // index outside 1 to 8 or an input without reader).
+    // frame := the newest frame of input `index` when it gives one; unchanged otherwise (also for
+    // an index outside 1 to 8 or an input without reader).
     void GetInputFrame(int index, media::FramePtr& frame) const;
 
     // Draws the layout onto frame (the cycle's background frame, whose size is the video size):

@@ -63,8 +63,10 @@ std::map<int, QString> ReadInputMap(const QString& settingsPath) {
         }
         if (line.startsWith(u'[')) {
             const qsizetype close = line.indexOf(u']');
-            inInputs = close > 0 && line.mid(1, close - 1).trimmed().compare(
-                                        QLatin1String("Inputs"), Qt::CaseInsensitive) == 0;
+            inInputs =
+                close > 0 && line.mid(1, close - 1)
+                                     .trimmed()
+                                     .compare(QLatin1String("Inputs"), Qt::CaseInsensitive) == 0;
             continue;
         }
         if (!inInputs) {

@@ -67,7 +67,8 @@ OfflineRenderResult RenderLayoutFrame(const OfflineRenderRequest& request) {
                                 QStringLiteral("back_transp.png"),
                             transparent);
         }
-        const media::FramePtr borders = MakeBorderOverlay(transparent, request.layout, request.size);
+        const media::FramePtr borders =
+            MakeBorderOverlay(transparent, request.layout, request.size);
         PreviewComposer composer(inputs, inputMap, PreviewComposer::PictureLoading::Blocking,
                                  TestSourceMotion::Frozen);
         ComposeLayers layers = composer.BuildLayers(frame, request.layout, borders);
@@ -79,7 +80,8 @@ OfflineRenderResult RenderLayoutFrame(const OfflineRenderRequest& request) {
         for (std::size_t i = 0; i < request.layout.size(); ++i) {
             const TPipEntry& e = request.layout[i];
             if (e.Visible != 0 && !layers.pips[i].frame) {
-                result.warnings << QStringLiteral("PIP %1 (input %2) gave no picture and is left out")
+                result.warnings << QStringLiteral(
+                                       "PIP %1 (input %2) gave no picture and is left out")
                                        .arg(i + 1)
                                        .arg(e.InputIndex);
             }
@@ -92,13 +94,14 @@ OfflineRenderResult RenderLayoutFrame(const OfflineRenderRequest& request) {
             result.warnings << QStringLiteral("the front file \"%1\" gave no picture")
                                    .arg(ShortStringText(request.layout[0].FrontFile));
         }
-        media::MutableFramePtr out = media::MediaFrame::CreateUninitialised(frame->width(),
-                                                                            frame->height());
+        media::MutableFramePtr out =
+            media::MediaFrame::CreateUninitialised(frame->width(), frame->height());
         ComposeFast(layers, *out);
         result.frame = std::move(out);
         composer.CloseOverlayReaders();
     } else {
-        result.warnings << QStringLiteral("the background \"%1\" gave no picture").arg(backgroundUrl);
+        result.warnings
+            << QStringLiteral("the background \"%1\" gave no picture").arg(backgroundUrl);
     }
     background->CloseAsync();
     for (const media::ReaderPtr& reader : inputs->readers) {

@@ -27,8 +27,8 @@ struct OfflineRenderRequest {
 };
 
 struct OfflineRenderResult {
-    media::FramePtr frame;    // null when no background frame came
-    QStringList warnings;     // what was left out, one line each
+    media::FramePtr frame; // null when no background frame came
+    QStringList warnings;  // what was left out, one line each
 };
 
 OfflineRenderResult RenderLayoutFrame(const OfflineRenderRequest& request);

@@ -55,8 +55,8 @@ public:
 class PlaybackWorker {
 public:
     struct Notifications {
-        std::function<void()> frameReady;                    // a new newest frame
-        std::function<void(int, int)> videoSizeChanged;      // width, height
+        std::function<void()> frameReady;               // a new newest frame
+        std::function<void(int, int)> videoSizeChanged; // width, height
     };
 
     // The longest a cycle waits for the background's next frame.

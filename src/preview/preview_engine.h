@@ -71,7 +71,7 @@ public:
     media::FramePtr BorderOverlay() const { return m_pFrameBorders; }
 
 signals:
-    void frameReady();                           // queued to the window thread
+    void frameReady();                            // queued to the window thread
     void videoSizeChanged(int width, int height); // the refit request
 
 private:

@@ -134,10 +134,10 @@ TEST(ComposeFast, GivesTheReferencePixelsForTheBenchmarkLayout) {
     ComposeLayers layers;
     layers.background = Noise(rng, 1920, 1080, Alpha::Opaque);
     layers.back = Noise(rng, 1920, 1080, Alpha::Mixed);
-    const QRect targets[4] = {{0, 0, 960, 540}, {960, 0, 960, 540}, {0, 540, 960, 540},
-                              {1184, 630, 640, 360}};
-    const QRect sources[4] = {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {480, 0, 960, 1080},
-                              {18, 10, 1884, 1060}};
+    const QRect targets[4] = {
+        {0, 0, 960, 540}, {960, 0, 960, 540}, {0, 540, 960, 540}, {1184, 630, 640, 360}};
+    const QRect sources[4] = {
+        {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, {480, 0, 960, 1080}, {18, 10, 1884, 1060}};
     for (int i = 0; i < 4; ++i) {
         layers.pips[std::size_t(i)] = {Noise(rng, 1920, 1080, Alpha::Opaque), sources[i],
                                        targets[i]};

@@ -160,8 +160,8 @@ TEST(PreviewEngine, BackgroundIsTheCheckerboardWhenPresentElseTheProgrammeInput)
     ASSERT_TRUE(checker.save(folder.filePath(QStringLiteral("checkerboard.png"))));
     PreviewEngine engine;
     engine.StartPreview(startup);
-    EXPECT_EQ(engine.backgroundUrl(), WithTrailingDelimiter(folder.path()) +
-                                          QStringLiteral("checkerboard.png"));
+    EXPECT_EQ(engine.backgroundUrl(),
+              WithTrailingDelimiter(folder.path()) + QStringLiteral("checkerboard.png"));
 }
 
 } // namespace

@@ -32,10 +32,9 @@ TEST(PlaybackWorkerThreads, EditsAndBorderRefreshesWhileComposingAreRaceFree) {
         inputs->readers[std::size_t(i)] = std::make_shared<media::TestSourceReader>(i);
         inputs->formats[std::size_t(i)] = format;
     }
-    auto composer = std::make_unique<PreviewComposer>(
-        inputs, std::map<int, QString>{}, PreviewComposer::PictureLoading::Background);
-    PlaybackWorker worker(std::make_shared<media::TestSourceReader>(5), format,
-                          std::move(composer),
+    auto composer = std::make_unique<PreviewComposer>(inputs, std::map<int, QString>{},
+                                                      PreviewComposer::PictureLoading::Background);
+    PlaybackWorker worker(std::make_shared<media::TestSourceReader>(5), format, std::move(composer),
                           TState(eState::eST_PlayFwd, -1.0, 0.0, 1.0, {}, true));
     std::atomic<int> announced{0};
     std::atomic<int> refits{0};

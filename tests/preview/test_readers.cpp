@@ -198,7 +198,8 @@ TEST(ReadInputMap, ReadsUtf8AndAnsiFiles) {
     u.close();
     QFile a(ansi);
     ASSERT_TRUE(a.open(QIODevice::WriteOnly));
-    a.write("[Inputs]\nStreviaInput1=/m\xe9" "dia/a.mp4\n");
+    a.write("[Inputs]\nStreviaInput1=/m\xe9"
+            "dia/a.mp4\n");
     a.close();
     EXPECT_EQ(ReadInputMap(utf8).at(1), QStringLiteral("/m\u00e9dia/a.mp4"));
     EXPECT_EQ(ReadInputMap(ansi).at(1), QStringLiteral("/m\u00e9dia/a.mp4"));

@@ -35,8 +35,8 @@ std::optional<QSize> SizeFromTemplateName(const QString& path) {
 int RunRender(const QStringList& args) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOption({QStringLiteral("out"), QStringLiteral("PNG file to write"),
-                      QStringLiteral("file")});
+    parser.addOption(
+        {QStringLiteral("out"), QStringLiteral("PNG file to write"), QStringLiteral("file")});
     parser.addOption({QStringLiteral("size"), QStringLiteral("video size"), QStringLiteral("WxH")});
     parser.addOption({QStringLiteral("background"), QStringLiteral("background picture or clip"),
                       QStringLiteral("file")});

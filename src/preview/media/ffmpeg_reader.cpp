@@ -99,9 +99,8 @@ int InterruptCallback(void* opaque) {
     }
     const std::int64_t started = state->ioStartNs.load(std::memory_order_relaxed);
     const std::int64_t now = Clock::now().time_since_epoch().count();
-    return now - started > std::chrono::duration_cast<Clock::duration>(kLiveIoTimeout).count()
-               ? 1
-               : 0;
+    return now - started > std::chrono::duration_cast<Clock::duration>(kLiveIoTimeout).count() ? 1
+                                                                                               : 0;
 }
 
 void MarkIo(FfmpegReader::State& state) {
@@ -182,8 +181,8 @@ RunEnd RunSource(FfmpegReader::State& state) {
         std::optional<Clock::time_point> due;
         if (!state.live && !state.pull) {
             const double seconds = demux.FrameSeconds(*decoded);
-            const auto offset = std::chrono::duration_cast<Clock::duration>(
-                std::chrono::duration<double>(seconds));
+            const auto offset =
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
             const Clock::time_point now = Clock::now();
             if (!haveBase || base + offset < now - kMaxLag) {
                 base = now - offset;

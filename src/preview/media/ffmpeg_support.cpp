@@ -223,13 +223,11 @@ MutableFramePtr FrameConverter::Convert(const AVFrame& frame, int width, int hei
     MutableFramePtr out = pool.Acquire(width, height);
     std::uint8_t* planes[4] = {out->bits(), nullptr, nullptr, nullptr};
     int strides[4] = {out->rowBytes(), 0, 0, 0};
-    if (sws_scale(m_sws, frame.data, frame.linesize, 0, frame.height, planes, strides) !=
-        height) {
+    if (sws_scale(m_sws, frame.data, frame.linesize, 0, frame.height, planes, strides) != height) {
         return nullptr;
     }
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
-    const bool hasAlpha =
-        descriptor != nullptr && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
+    const bool hasAlpha = descriptor != nullptr && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
     if (hasAlpha && zeroAlpha == ZeroAlpha::MeansOpaque && AlphaAllZero(*out)) {
         for (int y = 0; y < height; ++y) {
             std::uint32_t* row = out->row(y);

@@ -17,8 +17,8 @@ MutableFramePtr LoadPicture(const QString& fileName) {
     }
     MutableFramePtr frame;
     // Qt reads 32-bit BMP without its alpha; FFmpeg keeps it.
-    const bool bmp = QFileInfo(fileName).suffix().compare(QLatin1String("bmp"),
-                                                         Qt::CaseInsensitive) == 0;
+    const bool bmp =
+        QFileInfo(fileName).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0;
     if (bmp) {
         frame = DecodePictureWithFfmpeg(fileName, ZeroAlpha::MeansOpaque);
     }
@@ -119,8 +119,8 @@ FramePtr PictureReader::PlaybackFrame(const AVProps& format, double /*position*/
         if (m_playbackStarted && now < m_nextDue) {
             return nullptr;
         }
-        m_nextDue = (m_playbackStarted && now - m_nextDue < period) ? m_nextDue + period
-                                                                    : now + period;
+        m_nextDue =
+            (m_playbackStarted && now - m_nextDue < period) ? m_nextDue + period : now + period;
     }
     FramePtr frame = FrameInFormat(format);
     if (frame) {

@@ -145,8 +145,8 @@ MutableFramePtr MediaFrame::Resize(int width, int height) const {
         return Copy();
     }
     const QImage view(bits(), m_width, m_height, rowBytes(), QImage::Format_ARGB32_Premultiplied);
-    MutableFramePtr resized = FromImage(
-        view.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    MutableFramePtr resized =
+        FromImage(view.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     if (resized) {
         resized->m_opaque = m_opaque;
     }

@@ -22,7 +22,8 @@ int BarWidth(int width) {
 }
 
 int BarX(int width, double fps, std::int64_t index) {
-    const auto period = std::max<std::int64_t>(1, std::llround(fps * TestSourceReader::kSweepSeconds));
+    const auto period =
+        std::max<std::int64_t>(1, std::llround(fps * TestSourceReader::kSweepSeconds));
     const int travel = width - BarWidth(width);
     return int((index % period) * travel / std::max<std::int64_t>(1, period - 1));
 }
@@ -207,7 +208,8 @@ std::optional<Clock::time_point> TestSourceReader::NextFrameDue() const {
     if (m_frozenIndex >= 0 || m_lastPlaybackIndex < 0) {
         return std::nullopt;
     }
-    const auto offset = std::chrono::duration<double>(double(m_lastPlaybackIndex + 1) / m_playbackFps);
+    const auto offset =
+        std::chrono::duration<double>(double(m_lastPlaybackIndex + 1) / m_playbackFps);
     return m_start + std::chrono::duration_cast<Clock::duration>(offset);
 }
 
