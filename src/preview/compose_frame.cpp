@@ -198,7 +198,10 @@ __attribute__((target("avx2"))) void GatherSpanAvx2(std::uint32_t* dst, const st
     }
 }
 
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+const bool kHaveAvx2 = [] {
+    __builtin_cpu_init(); // may run before the runtime's own constructors
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 void BlendSpan(std::uint32_t* dst, const std::uint32_t* src, int n) {
