@@ -118,7 +118,9 @@ void GatherSpanBase(std::uint32_t* dst, const std::uint32_t* row, const int* map
 #if defined(__SSE2__)
     if (step == 2) {
         const std::uint32_t* p = row + map[0];
-        for (; i + 4 <= n; i += 4) {
+        // Each step reads eight pixels of which it keeps the even ones: stop while the last one
+        // read is still one the span uses (the row may end right after it).
+        for (; i + 5 <= n; i += 4) {
             const __m128 a = _mm_castsi128_ps(Load(p + 2 * i));
             const __m128 b = _mm_castsi128_ps(Load(p + 2 * i + 4));
             Store(dst + i, _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0))));
@@ -175,7 +177,7 @@ __attribute__((target("avx2"))) void GatherSpanAvx2(std::uint32_t* dst, const st
     int i = 0;
     if (step == 2) {
         const std::uint32_t* p = row + map[0];
-        for (; i + 8 <= n; i += 8) {
+        for (; i + 9 <= n; i += 8) { // sixteen read, the last one used: see GatherSpanBase
             const __m256 a = _mm256_castsi256_ps(
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i)));
             const __m256 b = _mm256_castsi256_ps(
