@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "designer/dark_look.h"
+#include "designer/engine_preview.h"
 #include "designer/frm_quorvel.h"
 #include "designer/halt_watchdog.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     quorvel::ApplyDarkLook(app);
 
     quorvel::DesignerDeps deps;
+    deps.preview = std::make_unique<quorvel::EnginePreview>();
     deps.taskHalt = [] { quorvel::ArmProcessHalt(); };
     auto window = std::make_unique<quorvel::TfrmQuorvel>(std::move(deps));
     window->show();

@@ -137,6 +137,14 @@ QWidget* TfrmQuorvel::BuildBottomBar() {
     auto* pnInferior = new QWidget(this);
     pnInferior->setObjectName(QStringLiteral("pnInferior"));
     pnInferior->setFixedHeight(kBottomBarHeightPx);
+    // The layout button that is down shows in the colour of the slot tile that is down.
+    pnInferior->setStyleSheet(QStringLiteral(
+        "QToolButton { background-color: rgb(70,70,74); border: 1px solid rgb(95,95,99);"
+        " border-radius: 2px; color: rgb(230,230,230); }"
+        "QToolButton:hover { border-color: rgb(207,207,207); }"
+        "QToolButton:pressed { background-color: rgb(50,80,115); }"
+        "QToolButton:checked { background-color: rgb(59,95,137); border-color: rgb(59,95,137);"
+        " color: white; }"));
     auto* row = new QHBoxLayout(pnInferior);
     row->setContentsMargins(4, 5, 4, 5);
     row->setSpacing(2);

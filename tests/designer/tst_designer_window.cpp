@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/presets.h"
+#include "designer/engine_preview.h"
 #include "designer/frm_quorvel.h"
 #include "designer/halt_watchdog.h"
 #include "designer/null_preview.h"
@@ -795,6 +796,33 @@ private slots:
         QCOMPARE(*d.halts, 1);
         QCOMPARE(*stops, 1);
         QVERIFY(preview.isNull()); // the window owned it
+    }
+
+    void livePreviewGivesTheVideoSizeAndTheTemplateName() {
+        // The real preview on its built-in test inputs: format code 20 is 1280 x 720.
+        WriteHandoff({1, 2, 4, 20, QStringLiteral("x"), 1});
+        TPipSetup sample = InitialPipSetup();
+        LayoutDistributed4(1280, 720, sample);
+        SaveTemplateFile(TemplateFileName(2, 1, {1280, 720}), sample);
+        DesignerDeps deps;
+        auto preview = std::make_unique<EnginePreview>();
+        EnginePreview* engine = preview.get();
+        deps.preview = std::move(preview);
+        deps.link = [](quint64) { return std::make_unique<RecordingLink>(); };
+        auto window = std::make_unique<TfrmQuorvel>(std::move(deps));
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(window->StartTimerDone(), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Video(), (VideoSize{1280, 720}), kWaitMs);
+        // The first frame normally comes within the start wait; on a slow machine the slot is
+        // opened again once the size is known.
+        if (Entry(window->Struct(), 1).Width != 640) {
+            QTest::mouseClick(Control(*window, "ButPIP2"), Qt::LeftButton);
+        }
+        QCOMPARE(Bytes(window->Struct()), Bytes(sample));
+        QTRY_VERIFY_WITH_TIMEOUT(window->StartPIP(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->Engine().LatestFrame() != nullptr, kWaitMs);
+        QVERIFY(window->close());
+        window.reset(); // stops the sources; must return
     }
 
     void everyControlHasAnAccessibleName() {
