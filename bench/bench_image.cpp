@@ -28,7 +28,8 @@ QImage TestPicture(int width, int height) {
         for (int x = 0; x < width; ++x) {
             line[3 * x] = static_cast<std::uint8_t>(x * 200 / width + noise(random));
             line[3 * x + 1] = static_cast<std::uint8_t>(y * 200 / height + noise(random));
-            line[3 * x + 2] = static_cast<std::uint8_t>((x + y) * 100 / (width + height) + noise(random));
+            line[3 * x + 2] =
+                static_cast<std::uint8_t>((x + y) * 100 / (width + height) + noise(random));
         }
     }
     return image;
@@ -47,8 +48,8 @@ BENCHMARK(BM_ResampleBitmap_3840x2160_to_1920x1080)->Unit(benchmark::kMillisecon
 void BM_SwsBilinear_3840x2160_to_1920x1080(benchmark::State& state) {
     const QImage src = TestPicture(3840, 2160);
     QImage dst(1920, 1080, QImage::Format_BGR888);
-    SwsContext* context = sws_getContext(3840, 2160, AV_PIX_FMT_BGR24, 1920, 1080,
-                                         AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    SwsContext* context = sws_getContext(3840, 2160, AV_PIX_FMT_BGR24, 1920, 1080, AV_PIX_FMT_BGR24,
+                                         SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (context == nullptr) {
         state.SkipWithError("sws_getContext failed");
         return;
@@ -98,7 +99,8 @@ void BM_LoadJPEGFile_6000x4000(benchmark::State& state) {
     quorvel::SaveJPEGFile(TestPicture(6000, 4000), folder, QStringLiteral("photo.jpg"), 90);
     QImage picture;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(quorvel::LoadJPEGFile(picture, folder, QStringLiteral("photo.jpg")));
+        benchmark::DoNotOptimize(
+            quorvel::LoadJPEGFile(picture, folder, QStringLiteral("photo.jpg")));
     }
 }
 BENCHMARK(BM_LoadJPEGFile_6000x4000)->Unit(benchmark::kMillisecond)->UseRealTime();

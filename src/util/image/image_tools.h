@@ -82,9 +82,8 @@ enum class ConvertResult {
 // `width` with its aspect ratio kept, as a JPEG of the given quality. The picture is written only
 // when it is wider than width, or exactSize is set, or it is narrower and enlarge is set.
 // Throws ImageError when the JPEG cannot be encoded or written (or dstFile has no folder part).
-ConvertResult ConvertJPEGFile(const QString& srcFile, const QString& dstFile, int width,
-                              int height, int quality, bool enlarge, bool fitWidescreen,
-                              bool exactSize);
+ConvertResult ConvertJPEGFile(const QString& srcFile, const QString& dstFile, int width, int height,
+                              int quality, bool enlarge, bool fitWidescreen, bool exactSize);
 
 // Where the preview keeps the readable copy of a JPEG picture it could not open:
 // <application data>/<executable>/Temp/Strevia_Temp_<file name of srcFile>.

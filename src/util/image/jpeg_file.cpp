@@ -91,10 +91,10 @@ bool SaveJPEGFile(const QImage& bitmap, const QString& folder, const QString& fi
     }
     unsigned char* encoded = nullptr;
     unsigned long encodedSize = 0;
-    const int status = tjCompress2(encoder.get(), image.constBits(), image.width(),
-                                   static_cast<int>(image.bytesPerLine()), image.height(),
-                                   TJPF_BGR, &encoded, &encodedSize, TJSAMP_420,
-                                   std::clamp(quality, 1, 100), 0);
+    const int status =
+        tjCompress2(encoder.get(), image.constBits(), image.width(),
+                    static_cast<int>(image.bytesPerLine()), image.height(), TJPF_BGR, &encoded,
+                    &encodedSize, TJSAMP_420, std::clamp(quality, 1, 100), 0);
     const TurboJpegBuffer owned(encoded);
     if (status != 0) {
         throw ImageError(std::string("cannot encode JPEG: ") + tjGetErrorStr2(encoder.get()));

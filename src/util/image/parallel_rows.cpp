@@ -17,8 +17,7 @@ void ParallelRows(int count, int minPerPart, const std::function<void(int, int)>
         return;
     }
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    const int parts =
-        std::clamp(count / std::max(1, minPerPart), 1, std::min(cores, kMaxWorkers));
+    const int parts = std::clamp(count / std::max(1, minPerPart), 1, std::min(cores, kMaxWorkers));
     if (parts == 1) {
         work(0, count);
         return;

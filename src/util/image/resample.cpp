@@ -115,7 +115,8 @@ void ResampleBitmap(const QImage& srcImage, QImage& dst) {
             const std::uint64_t iy1 = std::min(iy + 1, lastRow);
             const auto fy = static_cast<std::uint32_t>(sy & kFractionMask);
             ResampleRow(srcBits + iy * srcStride, srcBits + iy1 * srcStride, 65536 - fy, fy + 1,
-                        samples.data(), dstWidth, dstBits + static_cast<std::size_t>(y) * dstStride);
+                        samples.data(), dstWidth,
+                        dstBits + static_cast<std::size_t>(y) * dstStride);
         }
     });
 }

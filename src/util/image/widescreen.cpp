@@ -18,9 +18,9 @@ namespace {
 
 constexpr double kWidescreenFactor = 16.0 / 9.0;      // 1.7777777777777777
 constexpr double kInverseWidescreenFactor = 9.0 / 16; // 0.5625
-constexpr int kHalvingWidth = 800;      // working copies of wider pictures are halved before blurring
-constexpr double kNarrowRatio = 1.75;   // below: bands left and right
-constexpr double kWideRatio = 1.8;      // above: bands at the top and bottom
+constexpr int kHalvingWidth = 800;    // working copies of wider pictures are halved before blurring
+constexpr double kNarrowRatio = 1.75; // below: bands left and right
+constexpr double kWideRatio = 1.8;    // above: bands at the top and bottom
 constexpr double kConvertNarrowRatio = 1.72; // the converter fits at or below this ratio
 constexpr double kConvertWideRatio = 1.82;   // ... and at or above this one
 constexpr float kConvertBlurRadius = 10.0f;
@@ -47,8 +47,8 @@ struct SplitPath {
 
 SplitPath SplitFolderAndName(const QString& path) {
 #ifdef _WIN32
-    const qsizetype cut = std::max({path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'),
-                                    path.lastIndexOf(u':')}) + 1;
+    const qsizetype cut =
+        std::max({path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'), path.lastIndexOf(u':')}) + 1;
 #else
     const qsizetype cut = path.lastIndexOf(u'/') + 1;
 #endif
@@ -101,9 +101,8 @@ void FitToWidescreen(const QImage& srcImage, QImage& dst, float radius) {
     CopyInto(src, dst, std::max(left, 0), std::max(top, 0));
 }
 
-ConvertResult ConvertJPEGFile(const QString& srcFile, const QString& dstFile, int width,
-                              int height, int quality, bool enlarge, bool fitWidescreen,
-                              bool exactSize) {
+ConvertResult ConvertJPEGFile(const QString& srcFile, const QString& dstFile, int width, int height,
+                              int quality, bool enlarge, bool fitWidescreen, bool exactSize) {
     const SplitPath source = SplitFolderAndName(srcFile);
     QImage picture;
     if (!LoadJPEGFile(picture, source.folder, source.name)) {
@@ -132,8 +131,7 @@ ConvertResult ConvertJPEGFile(const QString& srcFile, const QString& dstFile, in
         }
     }
 
-    const bool write = picture.width() > width || exactSize ||
-                       (picture.width() < width && enlarge);
+    const bool write = picture.width() > width || exactSize || (picture.width() < width && enlarge);
     if (!write) {
         return ConvertResult::NothingToWrite;
     }
