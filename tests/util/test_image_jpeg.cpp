@@ -186,8 +186,11 @@ TEST_F(JpegFiles, ConverterWritesOnlyWhenTheRulesSaySo) {
         {"fitted but not wider", {600, 800}, 1422, 100, false, true, false, {}},
     };
     for (const Case& c : cases) {
-        const QString src =
-            WriteJpeg(QStringLiteral("src.jpg"), c.source.width(), c.source.height());
+        const QString name =
+            QStringLiteral("%1x%2.jpg").arg(c.source.width()).arg(c.source.height());
+        const QString src = QFileInfo::exists(Folder() + name)
+                                ? Folder() + name
+                                : WriteJpeg(name, c.source.width(), c.source.height());
         const QString dst = Folder() + QStringLiteral("out/copy.jpg");
         QFile::remove(dst);
         const ConvertResult result = ConvertJPEGFile(src, dst, c.width, c.height, 90, c.enlarge,
