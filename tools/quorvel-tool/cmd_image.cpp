@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 
 #include "commands.h"
@@ -256,8 +257,10 @@ int RunImage(const QStringList& args) {
     }
     const QString tool = args.first();
     const QStringList rest = args.mid(1);
-    if (tool == QLatin1String("--help") || tool == QLatin1String("-h") ||
-        tool == QLatin1String("help")) {
+    const auto isHelp = [](const QString& arg) {
+        return arg == QLatin1String("--help") || arg == QLatin1String("-h");
+    };
+    if (tool == QLatin1String("help") || std::any_of(args.begin(), args.end(), isHelp)) {
         QTextStream(stdout) << kImageUsage;
         return kExitOk;
     }
