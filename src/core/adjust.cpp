@@ -25,6 +25,21 @@ void ResolveUnsetCrop(TPipEntry& e, VideoSize video) {
     }
 }
 
+// Brings the crop edges [low, high) of one axis back inside [0, limit]: a window past the far edge
+// shifts back (but not before 0), one before 0 shifts forward. When the window has grown larger
+// than the picture the far edge is then limited too, so the crop never leaves the picture.
+void ShiftInside(int& low, int& high, int limit) {
+    if (high > limit) {
+        low = std::max(low + (limit - high), 0);
+        high = limit;
+    }
+    if (low < 0) {
+        high -= low;
+        low = 0;
+    }
+    high = std::min(high, limit);
+}
+
 } // namespace
 
 bool EnsureCrop(TPipEntry& e, VideoSize video) {
@@ -84,32 +99,8 @@ AdjustOutcome ZoomSelectedPIP(TPipEntry& e, int direction, int factor, AdjustMod
         int b = e.RecBottom - dv;
         int l = e.RecLeft + dh;
         int r = e.RecRight - dh;
-        if (b > video.height) {
-            t += video.height - b;
-            if (t < 0) {
-                t = 0;
-            }
-            b = video.height;
-        }
-        if (t < 0) {
-            b -= t;
-            t = 0;
-        }
-        if (r > video.width) {
-            l += video.width - r;
-            if (l < 0) {
-                l = 0;
-            }
-            r = video.width;
-        }
-        if (l < 0) {
-            r -= l;
-            l = 0;
-        }
-        // Shifting the window back inside can push the far edge out again when the crop grows
-        // taller or wider than the picture; the crop never leaves the picture.
-        b = std::min(b, video.height);
-        r = std::min(r, video.width);
+        ShiftInside(t, b, video.height);
+        ShiftInside(l, r, video.width);
         if (b - t <= kMinCropHeightExclusive || r - l <= kMinCropWidthExclusive) {
             return {cropChanged, false};
         }
