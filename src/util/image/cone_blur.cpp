@@ -6,7 +6,8 @@
 //   is a float sum, each channel sum is float(double(sum) + double(weight) * value);
 // - each channel is Round(double(channel sum) / double(weight sum)), ties to even.
 // Taps of weight 0 change no sum (x + 0 is exact), so they are skipped; taps outside the picture
-// are left out, which renormalises the window at the edges.
+// are left out, which renormalises the window at the edges. A float weight times a byte is exact
+// in double precision, so a compiler that fuses the multiply and the add gets the same sums.
 //
 // The vector paths run one output pixel per lane, each lane doing the scalar sequence of
 // operations. The source planes carry zero padding around the picture: a tap that falls outside
