@@ -29,7 +29,8 @@ TEST(SavedTemplateCode, IsTheDigitsOfSlotAndPickerAfter100) {
         {4, -1, std::nullopt},
         {-1, 4, std::nullopt},
         // Past 32 bits the text no longer fits a code.
-        {99999, 0, std::nullopt},
+        {99999, 0, 1009999900},
+        {999999, 0, std::nullopt},
         {std::numeric_limits<std::int32_t>::max(), 0, std::nullopt},
     };
     for (const CodeCase& c : cases) {
