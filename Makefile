@@ -36,7 +36,8 @@ test-tsan: deps
 	cmake --build --preset tsan -j $(JOBS) --target thread-tests
 	ctest --preset tsan -j $(JOBS)
 
-test: check-format test-release test-asan test-tsan
+# The release run comes last so that its summary closes the output.
+test: check-format test-tsan test-asan test-release
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

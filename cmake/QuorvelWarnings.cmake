@@ -15,8 +15,11 @@ function(quorvel_gtest name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     quorvel_target_warnings(${name})
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "unit;${ARG_LABELS}"
-                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    # Cases are found in the sources at configure time, so each becomes its own CTest case with
+    # the labels set here.
+    gtest_add_tests(TARGET ${name} SOURCES ${ARG_SOURCES} TEST_LIST _cases)
+    set_tests_properties(${_cases} PROPERTIES LABELS "unit;${ARG_LABELS}"
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
 
 # A QtTest executable registered with CTest as one case, run on the offscreen platform.
