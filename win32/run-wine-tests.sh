@@ -27,7 +27,7 @@ echo "wine tests: built in $((SECONDS - started)) s"
 # headers, which hold for Windows too.
 root=$(cd "$here/.." && pwd)
 qt=/usr/include/x86_64-linux-gnu/qt6
-for source in "$root"/src/link/*_win32.cpp "$root"/src/util/*_win32.cpp; do
+for source in "$root"/src/{link,util,storage}/*_win32.cpp; do
     x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -DUNICODE -D_UNICODE -DQT_CORE_LIB \
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align \
         -Woverloaded-virtual -Wimplicit-fallthrough -Werror \
