@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
 
     quorvel::DesignerDeps deps;
     deps.preview = std::make_unique<quorvel::EnginePreview>();
+    deps.link = [](quint64 windowId) { return quorvel::SwitcherLink::Create(windowId); };
     deps.taskHalt = [] { quorvel::ArmProcessHalt(); };
     auto window = std::make_unique<quorvel::TfrmQuorvel>(std::move(deps));
     window->show();

@@ -14,6 +14,7 @@
 
 #include <exception>
 
+#include "designer/null_link.h"
 #include "designer/null_preview.h"
 #include "designer/preview_area.h"
 #include "designer/property_grid.h"
@@ -65,9 +66,10 @@ TfrmQuorvel::TfrmQuorvel(DesignerDeps deps, QWidget* parent)
         Guarded([&] { m_link = deps.link(static_cast<quint64>(winId())); });
     }
     if (!m_link) {
-        m_link = std::make_unique<NullLink>();
+        m_link = std::make_unique<NullLink>(static_cast<quint64>(winId()));
     }
-    connect(m_link.get(), &LinkPort::restoreRequested, this, [this] { ProcessMessage(1); });
+    connect(m_link.get(), &SwitcherLink::restoreRequested, this,
+            [this] { ProcessMessage(kRestoreInfo); });
     connect(m_preview.get(), &PreviewPort::videoSizeChanged, this, &TfrmQuorvel::VideoSizeChanged);
     FormCreate();
 }
@@ -214,6 +216,9 @@ void TfrmQuorvel::FormClose() {
     });
     const QString settingsError = SaveDesktop1->TryExportaControles();
     Guarded([&] { m_preview->SetShowing(false); });
+    // The link waits for its notices on the way (a "Salvar" just before closing) here, so that
+    // the halt at destruction cannot cut them off.
+    Guarded([&] { m_link = std::make_unique<NullLink>(static_cast<quint64>(winId())); });
     if (!settingsError.isEmpty()) {
         // The window goes on closing once the operator has read why.
         QMessageBox::warning(this, windowTitle(), settingsError);

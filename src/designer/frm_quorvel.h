@@ -16,8 +16,8 @@
 #include "core/pip_entry.h"
 #include "core/pip_object.h"
 #include "core/presets.h"
-#include "designer/link_port.h"
 #include "designer/preview_port.h"
+#include "link/switcher_link.h"
 #include "storage/save_desktop.h"
 
 class QAbstractButton;
@@ -38,9 +38,12 @@ class PropertyGrid;
 
 // What the window is built with. Every member may stay empty: no preview, no switcher, the
 // designer's settings file (MakeDesignerSaveDesktop), no halt watchdog.
+// Makes the switcher link once the designer window has its native id.
+using LinkFactory = std::function<std::unique_ptr<SwitcherLink>(quint64 designerWindowId)>;
+
 struct DesignerDeps {
     std::unique_ptr<PreviewPort> preview;
-    LinkFactory link;
+    LinkFactory link; // the application passes SwitcherLink::Create
     std::unique_ptr<TCustomSaveDesktop> settings;
     // Run first at destruction; the application arms its halt watchdog here (never in tests).
     std::function<void()> taskHalt;
@@ -56,9 +59,11 @@ public:
     explicit TfrmQuorvel(DesignerDeps deps = {}, QWidget* parent = nullptr);
     ~TfrmQuorvel() override;
 
-    // The switcher link's calls: a minimise request (the switcher running takes it over) and a
-    // "Quorvel Message" with its request code (1 restores the window).
-    void HandleMinimizeRequest();
+    // A minimise request: a running switcher takes it over and the window stays as it was
+    // (previous: the state to go back to when the window has already been minimised); otherwise
+    // the window minimises.
+    void HandleMinimizeRequest(Qt::WindowStates previous = Qt::WindowNoState);
+    // A "Quorvel Message" with its request code: kRestoreInfo restores a minimised window.
     void ProcessMessage(qint32 info);
 
     // State, read-only, for the tools and the tests.
@@ -164,7 +169,7 @@ private:
 
     // Interfaces.
     std::unique_ptr<PreviewPort> m_preview;
-    std::unique_ptr<LinkPort> m_link;
+    std::unique_ptr<SwitcherLink> m_link;
     std::unique_ptr<TCustomSaveDesktop> SaveDesktop1;
     std::function<void()> m_taskHalt;
 

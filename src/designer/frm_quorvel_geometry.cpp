@@ -93,20 +93,22 @@ void TfrmQuorvel::changeEvent(QEvent* event) {
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     // Where the minimise cannot be intercepted before it happens, it is handed over afterwards.
     if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
-        HandleMinimizeRequest();
+        HandleMinimizeRequest(change->oldState());
     }
 }
 
-void TfrmQuorvel::HandleMinimizeRequest() {
+void TfrmQuorvel::HandleMinimizeRequest(Qt::WindowStates previous) {
     if (m_bHandlingMinimize) {
         return; // the minimise this handler asked for comes back here
     }
     m_bHandlingMinimize = true;
     try {
-        if (m_link->SwitcherRunning()) {
-            m_link->SendStreviaMessage(kMinimiseNoticeCode);
+        if (m_link->SendMinimiseRequest()) {
             if (isMinimized()) {
-                setWindowState(windowState() & ~Qt::WindowMinimized);
+                // Queued: the window system is still inside its own state change.
+                QMetaObject::invokeMethod(
+                    this, [this, previous] { setWindowState(previous & ~Qt::WindowMinimized); },
+                    Qt::QueuedConnection);
             }
         } else if (!isMinimized()) {
             showMinimized();
@@ -117,13 +119,14 @@ void TfrmQuorvel::HandleMinimizeRequest() {
 }
 
 void TfrmQuorvel::ProcessMessage(qint32 info) {
-    if (info != 1) {
+    if (info != kRestoreInfo) {
         return;
     }
     try {
         if (isMinimized()) {
-            setWindowState(windowState() & ~Qt::WindowMinimized);
+            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             show();
+            raise();
             activateWindow();
         }
     } catch (...) {

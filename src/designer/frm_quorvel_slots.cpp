@@ -104,14 +104,11 @@ void TfrmQuorvel::ButtonAplicarClick() {
 }
 
 void TfrmQuorvel::NotifyTemplateSaved(int slot, int pickerIndex) {
-    const std::optional<std::int32_t> code = SavedTemplateCode(slot, pickerIndex);
-    if (!code) {
+    if (!m_link->NotifyTemplateSaved(slot, pickerIndex)) {
         ShowMessage(QStringLiteral("O modelo foi salvo, mas o switcher não foi avisado: escolha "
                                    "a imagem do layout e salve de novo."),
                     false);
-        return;
     }
-    m_link->SendStreviaMessage(*code);
 }
 
 } // namespace quorvel

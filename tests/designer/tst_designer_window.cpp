@@ -75,8 +75,10 @@ public:
     std::shared_ptr<int> stops = std::make_shared<int>(0); // read after the preview is gone
 };
 
-class RecordingLink : public LinkPort {
+class RecordingLink : public SwitcherLink {
 public:
+    RecordingLink()
+        : SwitcherLink(0, nullptr) {}
     void SendStreviaMessage(qint32 code) override { sent.push_back(code); }
     bool SwitcherRunning() const override { return running; }
     void Restore() { emit restoreRequested(); }
@@ -784,6 +786,13 @@ private slots:
         QVERIFY(w.isMinimized());
         d.link->Restore(); // "Quorvel Message" with Info 1
         QVERIFY(!w.isMinimized());
+
+        // Where the window manager minimises first, a running switcher still takes the request
+        // and the window comes back as it was.
+        d.link->running = true;
+        w.showMinimized();
+        QCOMPARE(d.link->sent, (std::vector<qint32>{999998, 999998}));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isMinimized(), kWaitMs);
     }
 
     void destructionReleasesThePreviewAndRunsTheHaltHook() {
