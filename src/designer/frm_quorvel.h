@@ -36,11 +36,11 @@ namespace quorvel {
 class PreviewArea;
 class PropertyGrid;
 
-// What the window is built with. Every member may stay empty: no preview, no switcher, the
-// designer's settings file (MakeDesignerSaveDesktop), no halt watchdog.
 // Makes the switcher link once the designer window has its native id.
 using LinkFactory = std::function<std::unique_ptr<SwitcherLink>(quint64 designerWindowId)>;
 
+// What the window is built with. Every member may stay empty: no preview, no switcher, the
+// designer's settings file (MakeDesignerSaveDesktop), no halt watchdog.
 struct DesignerDeps {
     std::unique_ptr<PreviewPort> preview;
     LinkFactory link; // the application passes SwitcherLink::Create
