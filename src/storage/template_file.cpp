@@ -126,20 +126,4 @@ void SaveTemplateFile(const QString& fileName, std::span<const TPipEntry> setup)
     SaveTemplatePath(StreviaDataFolder() + fileName, setup);
 }
 
-std::optional<std::int32_t> SavedTemplateCode(int slot, int pickerIndex) {
-    // The pattern "00": at least two digits, a minus sign before a negative number.
-    const auto twoDigits = [](int value) {
-        const QString digits =
-            QString::number(std::abs(static_cast<qint64>(value))).rightJustified(2, u'0');
-        return value < 0 ? QStringLiteral("-") + digits : digits;
-    };
-    const QString text = QStringLiteral("100") + twoDigits(slot) + twoDigits(pickerIndex);
-    bool ok = false;
-    const qint64 code = text.toLongLong(&ok);
-    if (!ok || code > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(code);
-}
-
 } // namespace quorvel

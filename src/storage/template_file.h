@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <stdexcept>
 
@@ -39,9 +38,5 @@ bool LoadTemplatePath(const QString& path, TPipSetup& setup);
 void SaveTemplateFile(const QString& fileName, std::span<const TPipEntry> setup);
 void SaveTemplatePath(const QString& path, std::span<const TPipEntry> setup);
 
-// The code that tells the switcher a template was saved: "100" + slot and picker index each with
-// at least two digits, read as a number (slot 3, picker 5: 1000305). Empty when the text is not a
-// number (a negative picker index, a slot below 0) or does not fit in 32 bits.
-std::optional<std::int32_t> SavedTemplateCode(int slot, int pickerIndex);
 
 } // namespace quorvel

@@ -128,13 +128,3 @@ TEST(TemplateFile, SaveReplacesTheFileAsAWhole) {
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(home.Strevia()).entryList(QDir::Files).size(), 1);
 }
-
-TEST(TemplateFile, SavedSlotCode) {
-    EXPECT_EQ(SavedTemplateCode(4, 12), 1000412);
-    EXPECT_EQ(SavedTemplateCode(1, 0), 1000100);
-    EXPECT_EQ(SavedTemplateCode(3, 5), 1000305);
-    EXPECT_EQ(SavedTemplateCode(6, 17), 1000617);
-    EXPECT_FALSE(SavedTemplateCode(4, -1).has_value()); // picker without a selection
-    EXPECT_FALSE(SavedTemplateCode(-1, 3).has_value());
-    EXPECT_FALSE(SavedTemplateCode(99999, 99999).has_value()); // does not fit in 32 bits
-}
