@@ -3,22 +3,19 @@
 // process killed at every step of a save. Whatever happens, the slot's file is afterwards the old
 // template or the new one, byte for byte, and a save that did not happen raises TemplateSaveError.
 //
-// Each fault runs in a forked child: mounts live in a private mount namespace that dies with the
-// child, limits and injected failures stay in it, and it can be killed. The injected failures come
-// from this executable's own write, fdatasync, linkat and rename, which stand in front of the C
-// library's for every caller (Qt included) and pass straight through unless a child armed them.
+// Each fault runs in a forked child (hardening/fork_child.h), which can also be killed. The
+// injected failures come from this executable's own write, fdatasync, linkat and rename, which
+// stand in front of the C library's for every caller (Qt included) and pass straight through unless
+// a child armed them.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -26,16 +23,18 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <string>
 
+#include "hardening/fork_child.h"
 #include "storage/template_file.h"
 #include "support/temp_home.h"
 
 using namespace quorvel;
+using quorvel::test::InChild;
+using quorvel::test::MountSmallTmpfs;
+using quorvel::test::PrivateMounts;
 
 namespace {
 
@@ -181,42 +180,6 @@ std::string Others(const QString& folder, const QString& slotName) {
     return names.join(QStringLiteral(", ")).toStdString();
 }
 
-// Runs body in a forked child and returns what it reported: empty for success, "skip: why" for a
-// fault this machine cannot make, anything else a failure.
-std::string InChild(const std::function<std::string()>& body) {
-    int report[2];
-    if (::pipe(report) != 0) {
-        return "pipe failed";
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
-        std::string result;
-        try {
-            result = body();
-        } catch (const std::exception& e) {
-            result = std::string("unexpected exception: ") + e.what();
-        }
-        g_fault = Fault::None;
-        (void)!RealWrite(report[1], result.data(), result.size());
-        ::_exit(0); // no destructors: the temporary home belongs to the parent
-    }
-    ::close(report[1]);
-    std::string result;
-    char buf[512];
-    ssize_t got = 0;
-    while ((got = ::read(report[0], buf, sizeof buf)) > 0) {
-        result.append(buf, static_cast<std::size_t>(got));
-    }
-    ::close(report[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return "the child died (status " + std::to_string(status) + ")";
-    }
-    return result;
-}
-
 // The save that should fail, in a child: empty when it raised TemplateSaveError.
 std::string SaveMustFail(const QString& path, const TPipSetup& layout) {
     try {
@@ -225,26 +188,6 @@ std::string SaveMustFail(const QString& path, const TPipSetup& layout) {
         return {};
     }
     return "the save reported success";
-}
-
-#define EXPECT_CHILD_OK(result)                                                                    \
-    do {                                                                                           \
-        const std::string r_ = (result);                                                           \
-        if (r_.rfind("skip: ", 0) == 0) {                                                          \
-            GTEST_SKIP() << r_;                                                                    \
-        }                                                                                          \
-        EXPECT_EQ(r_, "");                                                                         \
-    } while (false)
-
-// A private copy of the mount table, so that what the child mounts is gone when it ends.
-std::string PrivateMounts() {
-    if (::unshare(CLONE_NEWNS) != 0) {
-        return std::string("skip: no mount namespace here (") + std::strerror(errno) + ")";
-    }
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        return std::string("skip: mounts cannot be made private (") + std::strerror(errno) + ")";
-    }
-    return {};
 }
 
 class TemplateSaveFault : public ::testing::Test {
@@ -340,9 +283,9 @@ TEST_F(TemplateSaveFault, FullFileSystemRaisesAndKeepsTheOldTemplate) {
         if (std::string skip = PrivateMounts(); !skip.empty()) {
             return skip;
         }
-        const QByteArray target = QFile::encodeName(mountPoint);
-        if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=16k") != 0) {
-            return std::string("skip: no tmpfs here (") + std::strerror(errno) + ")";
+        if (std::string skip = MountSmallTmpfs(QFile::encodeName(mountPoint).toStdString(), 16);
+            !skip.empty()) {
+            return skip;
         }
         const QString path = mountPoint + u'/' + m_name;
         SaveTemplatePath(path, m_old);
