@@ -69,6 +69,11 @@ void IniFile::Load() {
     if (QFileInfo(m_sPath).isDir()) {
         throw IniFileError(m_sPath + QStringLiteral(": is a folder, not a file"));
     }
+    // A named pipe would block the window thread until something writes to it, and a device such
+    // as /dev/zero never ends.
+    if (!QFileInfo(m_sPath).isFile()) {
+        throw IniFileError(m_sPath + QStringLiteral(": is not a regular file"));
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         throw IniFileError(m_sPath + QStringLiteral(": ") + file.errorString());
     }
