@@ -7,7 +7,7 @@ tool=$(realpath "${1:?usage: make-seeds.sh PATH/TO/quorvel-tool}")
 cd "$(dirname "$0")/.."
 out=tests/data/fuzz
 rm -rf "$out"
-mkdir -p "$out"/{fuzz_template_file,fuzz_handoff,fuzz_settings_ini,fuzz_layout_json}
+mkdir -p "$out"/{fuzz_template_file,fuzz_handoff,fuzz_settings_ini,fuzz_layout_json,fuzz_picture_loader}
 
 # Layouts as the tool prints them, and templates written from them.
 t=$out/fuzz_template_file
@@ -45,3 +45,20 @@ printf '[Quorvel]\nDesignerPosWindowX=120\nDesignerPosWindowY=80\nDesignerWindow
     printf '[Inputs]\r\nStreviaInput1=rtsp://127.0.0.1/cam1\r\n# comment\r\n[Quorvel]\r\n'
     printf 'DefaultFolderOpenImages=C:\\media\\fundo \xe9\\\r\n'
 } >"$s/hand_edited.sav"
+
+# Pictures: a small picture with a gradient of alpha in each format the loader takes, each behind
+# the byte that makes the target use that extension (0 png, 1 jpg, 2 bmp, 3 tga, 4 gif, 5 tif).
+p=$out/fuzz_picture_loader
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+convert -size 12x8 gradient:'rgba(255,0,0,1)-rgba(0,0,255,0.2)' "$tmp/src.png"
+i=0
+for ext in png jpg bmp tga gif tif; do
+    case $ext in
+    bmp) convert "$tmp/src.png" -define bmp:format=bmp4 "$tmp/p.$ext" ;;
+    tif) convert "$tmp/src.png" -compress lzw "$tmp/p.$ext" ;;
+    *) convert "$tmp/src.png" "$tmp/p.$ext" ;;
+    esac
+    { printf "\\$(printf '%03o' $i)"; cat "$tmp/p.$ext"; } >"$p/picture_$ext"
+    i=$((i + 1))
+done

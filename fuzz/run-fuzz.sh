@@ -38,8 +38,10 @@ max_len() {
 # defaults for the full stacks.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:quarantine_size_mb=16:malloc_context_size=8}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-# Pictures and Qt must not look for a display.
+# Pictures and Qt must not look for a display, and the image readers' complaints about broken
+# files would only fill the logs.
 export QT_QPA_PLATFORM=offscreen
+export QT_LOGGING_RULES=${QT_LOGGING_RULES:-qt.gui.imageio*=false}
 
 run_one() {
     local t=$1
