@@ -8,6 +8,7 @@
 
 #include "preview/media/frame_factory.h"
 #include "util/helpers.h"
+#include "util/image/image_tools.h"
 
 namespace quorvel {
 
@@ -21,6 +22,15 @@ constexpr int kCoordinateLimit = 1 << 24;
 
 std::mutex g_jpegFallbackMutex;
 JpegFallback g_jpegFallback;
+
+// The readable copy at the video's width, best quality.
+void ConvertWithImageTools(const QString& source, const QString& copy, int width, int height) {
+    try {
+        ConvertJPEGFile(source, copy, width, height, 100, false, false, false);
+    } catch (const ImageError&) {
+        // No copy: the picture is simply not drawn.
+    }
+}
 
 int Clamped(std::int32_t v) {
     return std::clamp(v, -kCoordinateLimit, kCoordinateLimit);
@@ -47,10 +57,8 @@ media::FramePtr LoadPictureFrame(const QString& fileName, int width, int height)
         if (suffix != QLatin1String("JPG") && suffix != QLatin1String("JPEG")) {
             continue;
         }
-        const QString temp = GetUserDataFolder(QString()) + QStringLiteral("Temp") + kPathDelimiter;
-        ForceFolder(temp);
-        const QString copy =
-            temp + QStringLiteral("Strevia_Temp_") + QFileInfo(fileName).fileName();
+        const QString copy = TempJPEGCopyPath(fileName);
+        ForceFolder(QFileInfo(copy).absolutePath());
         if (!QFileInfo::exists(copy)) {
             JpegFallback converter;
             {
@@ -59,6 +67,8 @@ media::FramePtr LoadPictureFrame(const QString& fileName, int width, int height)
             }
             if (converter) {
                 converter(fileName, copy, width, height);
+            } else {
+                ConvertWithImageTools(fileName, copy, width, height);
             }
         }
         if (QFileInfo::exists(copy)) {

@@ -35,7 +35,8 @@ struct InputSet {
 };
 
 // Called when a JPEG back picture cannot be read directly: writes a readable copy of source to
-// copyPath, at most width pixels wide (the image tools' ConvertJPEGFile). True when it did.
+// copyPath, at most width pixels wide. True when it did. Without one set (or after
+// SetJpegFallback(nullptr)) the image tools' ConvertJPEGFile does it.
 using JpegFallback =
     std::function<bool(const QString& source, const QString& copyPath, int width, int height)>;
 void SetJpegFallback(JpegFallback converter);

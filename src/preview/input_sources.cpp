@@ -2,12 +2,11 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include "preview/media/ffmpeg_reader.h"
 #include "preview/media/frame_factory.h"
 #include "preview/media/test_source.h"
-#include "util/ansi_codepage.h"
+#include "storage/ini_file.h"
 #include "util/helpers.h"
 
 namespace quorvel {
@@ -39,54 +38,16 @@ QString DesignerSettingsPath() {
 
 std::map<int, QString> ReadInputMap(const QString& settingsPath) {
     std::map<int, QString> map;
-    QFile file(settingsPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return map;
-    }
-    QByteArray bytes = file.readAll();
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));
-    } else {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        text = utf8(bytes);
-        if (utf8.hasError()) {
-            text = AnsiToUnicode(bytes);
-        }
-    }
-    bool inInputs = false;
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    for (const QString& rawLine : text.split(lineBreak)) {
-        const QString line = rawLine.trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
-            continue;
-        }
-        if (line.startsWith(u'[')) {
-            const qsizetype close = line.indexOf(u']');
-            inInputs =
-                close > 0 && line.mid(1, close - 1)
-                                     .trimmed()
-                                     .compare(QLatin1String("Inputs"), Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        if (!inInputs) {
-            continue;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0) {
-            continue;
-        }
-        const QString key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        static const QRegularExpression keyPattern(QStringLiteral("^StreviaInput([0-9]{1,9})$"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch match = keyPattern.match(key);
-        if (!match.hasMatch() || value.isEmpty()) {
+    static const QRegularExpression keyPattern(QStringLiteral("^StreviaInput([0-9]{1,9})$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    for (const IniEntry& entry : IniFile::ReadSection(settingsPath, QStringLiteral("Inputs"))) {
+        const QRegularExpressionMatch match = keyPattern.match(entry.name);
+        if (!match.hasMatch() || entry.value.isEmpty()) {
             continue;
         }
         const int n = match.captured(1).toInt();
-        if (n >= 1) {
-            map[n] = value;
+        if (n >= 1 && map.find(n) == map.end()) {
+            map[n] = entry.value;
         }
     }
     return map;
