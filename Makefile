@@ -38,7 +38,7 @@ test-tsan: deps
 
 # Every fuzz target for a bounded time, all cores in parallel; fails on any crash, leak or
 # sanitizer report (fuzz/run-fuzz.sh). `make fuzz` runs them for longer on the corpus grown so far.
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 20
 FUZZ_LONG_SECONDS ?= 1800
 test-fuzz: deps
 	cmake --preset fuzz
