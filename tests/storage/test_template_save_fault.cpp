@@ -329,13 +329,16 @@ TEST_F(TemplateSaveFault, KilledAtEachStepLeavesTheOldTemplate) {
         Fault stop;
         const char* what;
     };
+    // Unnamed temporary files (O_TMPFILE) come last: a file system without them names the
+    // temporary file at once, so that step does not exist there.
     const Case cases[] = {
-        {Fault::StopBeforeLink, "new bytes written but not yet named"},
         {Fault::StopBeforeReplace, "new bytes in a temporary file beside the slot"},
+        {Fault::StopBeforeLink, "new bytes written but not yet named"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (int round = 0; round < 10; ++round) {
+            SaveTemplatePath(m_path, m_old);
             int stop[2];
             ASSERT_EQ(::pipe(stop), 0);
             const pid_t pid = ::fork();
@@ -356,14 +359,20 @@ TEST_F(TemplateSaveFault, KilledAtEachStepLeavesTheOldTemplate) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, nullptr, 0);
             ::close(stop[0]);
+            if (!stopped && c.stop == Fault::StopBeforeLink) {
+                GTEST_SKIP() << "this file system has no unnamed temporary files";
+            }
             ASSERT_TRUE(stopped) << "the save never reached the step";
             ExpectOldTemplate();
         }
+        if (c.stop == Fault::StopBeforeReplace) {
+            // The next save lands and clears what the killed ones left behind.
+            EXPECT_NE(Others(m_folder, m_name), "");
+            SaveTemplatePath(m_path, m_new);
+            EXPECT_EQ(Describe(ReadAll(m_path), m_old, m_new), "the new template");
+            EXPECT_EQ(Others(m_folder, m_name), "");
+        }
     }
-    // The next save lands and clears what the killed ones left behind.
-    SaveTemplatePath(m_path, m_new);
-    EXPECT_EQ(Describe(ReadAll(m_path), m_old, m_new), "the new template");
-    EXPECT_EQ(Others(m_folder, m_name), "");
 }
 
 TEST_F(TemplateSaveFault, KilledAtRandomMomentsLeavesOneWholeTemplate) {
