@@ -1,0 +1,19 @@
+#pragma once
+// The pictures of the slot tiles and of the layout picker, drawn here rather than carried as files.
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace quorvel {
+
+inline constexpr int kLayoutPictureCount = 18;
+inline constexpr int kLayoutPictureSize = 40; // pixels, square
+
+// Picture index (0 to 17) of the layout picker: a small screen with the layout's PIPs on it.
+// Pictures 0 to 6 show the seven presets in the order of their picker items.
+QPixmap LayoutPicture(int index);
+
+// The picture of slot tile slot (1 to 6): a screen with a PIP and the slot's letter, A to F.
+QIcon SlotTilePicture(int slot, int sizePx);
+
+} // namespace quorvel
