@@ -312,6 +312,8 @@ TEST(FailingSources, ProcessEndsPromptlyAfterThePreviewWhileAnInputHangs) {
     std::printf("destroying the preview took %lld ms; the process ended %lld ms after\n", destroyMs,
                 static_cast<long long>(ms));
     ::close(destroyed[0]);
+    pollfd pending{listener, POLLIN, 0};
+    EXPECT_EQ(::poll(&pending, 1, 0), 1) << "the input never connected, so nothing hung";
     ::close(listener);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     EXPECT_LT(ms, 10000) << "the process hung at exit";
