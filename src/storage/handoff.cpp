@@ -14,6 +14,10 @@ namespace quorvel {
 
 namespace {
 
+// The file holds some twenty short lines. Anything far larger is not one, and reading it whole
+// (again for every reader) would stall the start-up.
+constexpr qint64 kMaxHandoffBytes = 1024 * 1024;
+
 // The line at index, or nothing when the file or the line is missing.
 std::optional<QString> HandoffLine(const QString& path, qsizetype index) {
     const std::optional<QStringList> lines = ReadHandoffLines(path);
@@ -52,7 +56,7 @@ std::optional<QStringList> ReadHandoffLines(const QString& path) {
         return std::nullopt;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxHandoffBytes) {
         return std::nullopt;
     }
     const QString text = Decode(file.readAll());

@@ -7,6 +7,13 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include <cerrno>
+#include <cstring>
+
 namespace quorvel {
 
 namespace {
@@ -33,6 +40,17 @@ bool StartsComment(const QString& trimmed) {
     return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
 }
 
+// Pushes what was written to the disk; empty on success, else the reason. A write-back failure
+// often shows only here. Windows leaves this to QSaveFile's own flush before the replace.
+QString SyncToDisk([[maybe_unused]] QFileDevice& file) {
+#ifndef _WIN32
+    if (::fdatasync(file.handle()) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+#endif
+    return {};
+}
+
 } // namespace
 
 IniFileError::IniFileError(const QString& message)
@@ -51,6 +69,11 @@ void IniFile::Load() {
     if (QFileInfo(m_sPath).isDir()) {
         throw IniFileError(m_sPath + QStringLiteral(": is a folder, not a file"));
     }
+    // A named pipe would block the window thread until something writes to it, and a device such
+    // as /dev/zero never ends.
+    if (!QFileInfo(m_sPath).isFile()) {
+        throw IniFileError(m_sPath + QStringLiteral(": is not a regular file"));
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         throw IniFileError(m_sPath + QStringLiteral(": ") + file.errorString());
     }
@@ -65,14 +88,21 @@ void IniFile::Load() {
 }
 
 void IniFile::Save() const {
-    // QSaveFile writes a link's target and keeps the file's permissions.
+    // QSaveFile writes a link's target and keeps the file's permissions. Unbuffered, so that a
+    // write that fails (disk full) fails here: QSaveFile does not look at a failure of its final
+    // buffer flush and would put a cut-short file in place of the settings.
     QSaveFile file(m_sPath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw IniFileError(m_sPath + QStringLiteral(": ") + file.errorString());
     }
     const QByteArray bytes = Serialize();
+    QString reason;
     if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        reason = file.errorString();
+    } else {
+        reason = SyncToDisk(file);
+    }
+    if (!reason.isEmpty()) {
         file.cancelWriting();
         throw IniFileError(m_sPath + QStringLiteral(": ") + reason);
     }

@@ -477,8 +477,9 @@ void TCustomSaveDesktop::ExportaControlesGeometria(WriteBatch& batch) {
             {kClientHeight, client.height()},
             {kClientWidth, client.width()},
         };
-        for (const auto& [property, value] : values) {
-            batch.Attempt([&, this] { GravaInteger(NomeValorControle(control, property), value); });
+        for (const auto& entry : values) {
+            batch.Attempt(
+                [&, this] { GravaInteger(NomeValorControle(control, entry.first), entry.second); });
         }
         if (FOnWriting) {
             FOnWriting(control->objectName(), ToInt32(i), total);

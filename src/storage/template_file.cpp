@@ -3,11 +3,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "util/helpers.h"
@@ -32,19 +41,62 @@ std::array<std::uint8_t, kPipSetupSize> ToBytes(std::span<const TPipEntry> setup
     throw TemplateSaveError(message.toStdString());
 }
 
+// Pushes what was written to the disk; empty on success, else the reason. A write-back failure
+// (a full network share, an I/O error) often shows only here, after writes that looked fine.
+// Windows leaves this to QSaveFile's own flush before the replace.
+QString SyncToDisk([[maybe_unused]] QFileDevice& file) {
+#ifndef _WIN32
+    if (::fdatasync(file.handle()) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+#endif
+    return {};
+}
+
 // Overwrites the file in place: the fallback when another program holds it so that it cannot be
-// replaced.
+// replaced. When that fails part way, the old bytes are put back so that the slot keeps its old
+// template rather than a mix of both.
 bool OverwriteInPlace(const QString& path, const char* data, qsizetype size, QString& error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         error = file.errorString();
         return false;
     }
-    if (file.write(data, size) != size || !file.resize(size) || !file.flush()) {
+    const QByteArray old = file.readAll();
+    if (file.error() != QFileDevice::NoError || !file.seek(0)) {
         error = file.errorString();
         return false;
     }
-    return true;
+    if (file.write(data, size) == size && file.resize(size)) {
+        error = SyncToDisk(file);
+        if (error.isEmpty()) {
+            return true;
+        }
+    } else {
+        error = file.errorString();
+    }
+    if (file.seek(0) && file.write(old) == old.size() && file.resize(old.size())) {
+        (void)SyncToDisk(file);
+    } else {
+        error += QStringLiteral("; the old template could not be put back either");
+    }
+    return false;
+}
+
+// Temporary files of earlier saves of this slot that were cut short (the program killed between
+// writing and replacing): the slot's name, a dot and six letters or digits.
+void RemoveLeftoverTemporaries(const QString& path) {
+    const QFileInfo slot(path);
+    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(slot.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    QDir folder = slot.absoluteDir();
+    const QStringList candidates =
+        folder.entryList({slot.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : candidates) {
+        if (leftover.match(name).hasMatch()) {
+            folder.remove(name);
+        }
+    }
 }
 
 } // namespace
@@ -98,28 +150,36 @@ void SaveTemplatePath(const QString& path, std::span<const TPipEntry> setup) {
     const auto bytes = ToBytes(setup, size);
     const char* data = reinterpret_cast<const char*>(bytes.data());
 
+    // Unbuffered, so that a write that fails (disk full) fails here: QSaveFile does not look at a
+    // failure of its final buffer flush and would put a cut-short file in place of the template.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         ThrowSaveError(path, file.errorString());
     }
+    QString reason;
     if (file.write(data, size) != size) {
-        const QString reason = file.errorString();
+        reason = file.errorString();
+    } else {
+        reason = SyncToDisk(file);
+    }
+    if (!reason.isEmpty()) {
         file.cancelWriting();
         ThrowSaveError(path, reason);
     }
     if (file.commit()) {
+        RemoveLeftoverTemporaries(path);
         return;
     }
     // The new bytes are safe in the temporary file, but it could not replace the old one (on
     // Windows a reader holding the file open prevents that). Then write over it in place.
-    const QString reason = file.errorString();
     if (file.error() != QFileDevice::RenameError || !QFileInfo(path).isFile()) {
-        ThrowSaveError(path, reason); // the old template is untouched
+        ThrowSaveError(path, file.errorString()); // the old template is untouched
     }
     QString inPlaceError;
     if (!OverwriteInPlace(path, data, size, inPlaceError)) {
         ThrowSaveError(path, inPlaceError);
     }
+    RemoveLeftoverTemporaries(path);
 }
 
 void SaveTemplateFile(const QString& fileName, std::span<const TPipEntry> setup) {

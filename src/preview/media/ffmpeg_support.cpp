@@ -1,6 +1,7 @@
 #include "preview/media/ffmpeg_support.h"
 
 #include <mutex>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -13,6 +14,11 @@ extern "C" {
 namespace quorvel::media {
 
 namespace {
+
+// A picture or frame larger than this is refused before its pixels are allocated: a broken file of
+// a few hundred bytes can declare 65548 x 1280 pixels and cost seconds and 400 MB to fail. The
+// limit is the one Qt's image reader applies (256 MB of 32-bit pixels); 8K video is a half of it.
+constexpr std::int64_t kMaxPixels = 64 * 1024 * 1024;
 
 void InitialiseFfmpeg() {
     static std::once_flag once;
@@ -63,7 +69,16 @@ bool DemuxContext::Open(const QString& url, int (*interrupt)(void*), void* opaqu
     if (opened < 0) {
         return false; // avformat_open_input freed the context
     }
-    if (avformat_find_stream_info(m_format, nullptr) < 0) {
+    // The decoders that look into the streams get the same limit as the one that decodes them.
+    std::vector<AVDictionary*> streamOptions(m_format->nb_streams, nullptr);
+    for (AVDictionary*& streamOption : streamOptions) {
+        av_dict_set_int(&streamOption, "max_pixels", kMaxPixels, 0);
+    }
+    const int found = avformat_find_stream_info(m_format, streamOptions.data());
+    for (AVDictionary*& streamOption : streamOptions) {
+        av_dict_free(&streamOption);
+    }
+    if (found < 0) {
         return false;
     }
     const AVCodec* decoder = nullptr;
@@ -77,6 +92,7 @@ bool DemuxContext::Open(const QString& url, int (*interrupt)(void*), void* opaqu
         return false;
     }
     m_codec->thread_count = 1;
+    m_codec->max_pixels = kMaxPixels;
     if (avcodec_open2(m_codec, decoder, nullptr) < 0) {
         return false;
     }

@@ -219,8 +219,10 @@ __attribute__((target("avx2"))) void BlurBlockAvx2(const BlurSource& source,
 
 // 32 lanes: 4 vectors of 8 doubles per channel. GCC 12 takes the undefined pass-through operand of
 // the unmasked AVX-512 conversions for an uninitialised variable.
+#if defined(__GNUC__) && !defined(__clang__) // clang has no such warning and rejects its name
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <bool kCutByColumns>
 __attribute__((target("avx512f"))) void BlurBlockAvx512(const BlurSource& source,
                                                         const std::vector<Tap>& taps, int x0, int y,
@@ -274,7 +276,9 @@ __attribute__((target("avx512f"))) void BlurBlockAvx512(const BlurSource& source
         _mm512_store_ps(&out.weights[16], weightSums[1]);
     }
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 int Lanes(image_detail::VectorLevel level) {
