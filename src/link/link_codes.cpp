@@ -1,11 +1,33 @@
 #include "link/link_codes.h"
 
-#include "storage/template_file.h"
+#include <charconv>
+#include <string>
 
 namespace quorvel {
 
-// SavedTemplateCode is defined once, with the template files (storage/template_file.cpp): a second
-// definition here broke every build that links both libraries.
+namespace {
+
+// A whole number with at least two digits, padded with a leading zero.
+std::string TwoDigits(std::int32_t value) {
+    std::string text = std::to_string(value);
+    return text.size() < 2 ? "0" + text : text;
+}
+
+} // namespace
+
+std::optional<std::int32_t> SavedTemplateCode(std::int32_t slot, std::int32_t pickerIndex) {
+    // A minus sign would land in the middle of the digits: the text is no number.
+    if (slot < 0 || pickerIndex < 0) {
+        return std::nullopt;
+    }
+    const std::string text = "100" + TwoDigits(slot) + TwoDigits(pickerIndex);
+    std::int32_t code = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), code);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return code;
+}
 
 std::optional<SavedTemplateNotice> DecodeSavedTemplateCode(std::int64_t code) {
     constexpr std::int64_t kLastTwoDigitCode = 1009999;
