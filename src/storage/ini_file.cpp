@@ -1,6 +1,7 @@
 #include "storage/ini_file.h"
 
 #include "util/ansi_codepage.h"
+#include "util/file_sync.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,17 +39,6 @@ bool HasLineBreak(const QString& text) {
 
 bool StartsComment(const QString& trimmed) {
     return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
-}
-
-// Pushes what was written to the disk; empty on success, else the reason. A write-back failure
-// often shows only here. Windows leaves this to QSaveFile's own flush before the replace.
-QString SyncToDisk([[maybe_unused]] QFileDevice& file) {
-#ifndef _WIN32
-    if (::fdatasync(file.handle()) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
-    }
-#endif
-    return {};
 }
 
 } // namespace

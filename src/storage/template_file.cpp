@@ -19,6 +19,7 @@
 #include <cstring>
 #include <limits>
 
+#include "util/file_sync.h"
 #include "util/helpers.h"
 
 namespace quorvel {
@@ -39,18 +40,6 @@ std::array<std::uint8_t, kPipSetupSize> ToBytes(std::span<const TPipEntry> setup
     const QString message = QStringLiteral("Could not save the template \"%1\": %2")
                                 .arg(QDir::toNativeSeparators(path), reason);
     throw TemplateSaveError(message.toStdString());
-}
-
-// Pushes what was written to the disk; empty on success, else the reason. A write-back failure
-// (a full network share, an I/O error) often shows only here, after writes that looked fine.
-// Windows leaves this to QSaveFile's own flush before the replace.
-QString SyncToDisk([[maybe_unused]] QFileDevice& file) {
-#ifndef _WIN32
-    if (::fdatasync(file.handle()) != 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
-    }
-#endif
-    return {};
 }
 
 // Overwrites the file in place: the fallback when another program holds it so that it cannot be

@@ -12,21 +12,13 @@
 #include <sys/resource.h>
 
 #include "storage/ini_file.h"
+#include "support/files.h"
 
 using namespace quorvel;
+using test::ReadAll;
+using test::WriteAll;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 // A settings file as an operator would write it by hand on Windows: a byte-order mark, CR LF,
 // comments, blank lines, blanks around "=", Windows paths, accented text and other sections.

@@ -13,24 +13,15 @@
 
 #include "storage/ini_file.h"
 #include "storage/save_desktop.h"
+#include "support/files.h"
 #include "support/temp_home.h"
 #include "util/helpers.h"
 
 using namespace quorvel;
+using test::ReadAll;
+using test::WriteAll;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 // The designer's store and its five values, set up and registered as the window does it.
 struct DesignerStore {

@@ -8,22 +8,14 @@
 #include <cstring>
 
 #include "storage/template_file.h"
+#include "support/files.h"
 #include "support/temp_home.h"
 
 using namespace quorvel;
+using test::ReadAll;
+using test::WriteAll;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // A layout with something in every byte, the insignificant ones included.
 TPipSetup Busy() {
