@@ -38,5 +38,4 @@ bool LoadTemplatePath(const QString& path, TPipSetup& setup);
 void SaveTemplateFile(const QString& fileName, std::span<const TPipEntry> setup);
 void SaveTemplatePath(const QString& path, std::span<const TPipEntry> setup);
 
-
 } // namespace quorvel
