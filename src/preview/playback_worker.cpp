@@ -119,7 +119,7 @@ PlaybackWorker::PlaybackWorker(media::ReaderPtr background, media::AVProps backg
 
 PlaybackWorker::~PlaybackWorker() {
     DetachNotifications();
-    Stop(std::chrono::milliseconds(500));
+    Stop(std::chrono::milliseconds(2000));
 }
 
 void PlaybackWorker::SetNotifications(Notifications notifications) {

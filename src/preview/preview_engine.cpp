@@ -14,9 +14,12 @@
 namespace quorvel {
 
 namespace {
-// How long StopPreview waits, in all, for the worker and then for the inputs' threads.
-constexpr std::chrono::milliseconds kWorkerStopWait{300};
-constexpr std::chrono::milliseconds kInputsCloseWait{300};
+// How long StopPreview waits, in all, for the worker and then for the inputs' threads. A thread
+// still running when the process exits can crash it during static destruction, so the waits leave
+// room for a loaded machine; the designer's halt watchdog, armed before the preview is released,
+// still ends the process one second after the window's destruction began.
+constexpr std::chrono::milliseconds kWorkerStopWait{2000};
+constexpr std::chrono::milliseconds kInputsCloseWait{2000};
 } // namespace
 
 PreviewEngine::PreviewEngine(QObject* parent)
