@@ -139,6 +139,10 @@ void SaveTemplatePath(const QString& path, std::span<const TPipEntry> setup) {
     const auto bytes = ToBytes(setup, size);
     const char* data = reinterpret_cast<const char*>(bytes.data());
 
+    // Clear what cut-short saves left first: the temporary names come from a random generator, and
+    // a folder cluttered with earlier ones could otherwise run it out of fresh names.
+    RemoveLeftoverTemporaries(path);
+
     // Unbuffered, so that a write that fails (disk full) fails here: QSaveFile does not look at a
     // failure of its final buffer flush and would put a cut-short file in place of the template.
     QSaveFile file(path);
