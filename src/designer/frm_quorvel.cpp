@@ -4,6 +4,7 @@
 #include "designer/frm_quorvel.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -89,6 +90,12 @@ TPipEntry& TfrmQuorvel::SelectedEntry() {
 
 void TfrmQuorvel::RecordChanged() {
     m_preview->PublishLayout(m_oStruct);
+    if (!m_bRestoring && m_history.Record(m_oStruct)) {
+        UpdateEditActions();
+    }
+    if (m_overlay != nullptr) {
+        m_overlay->update();
+    }
 }
 
 void TfrmQuorvel::RefreshBorders() {
@@ -128,6 +135,7 @@ void TfrmQuorvel::FormCreate() {
     m_oSelectedPIP = std::make_unique<TPIPObject>();
     m_oSelectedPIP->SetInputCount(m_iInputCount);
     m_oStruct = InitialPipSetup();
+    m_history.Reset(m_oStruct);
     RecordChanged();
     FillPIPTypeList();
 
@@ -138,6 +146,26 @@ void TfrmQuorvel::FormCreate() {
         m_sDefaultFolder = SaveDesktop1->AdicionarVariavel(
             QStringLiteral("DefaultFolderOpenImages"), &m_sDefaultFolder, fallback);
     });
+    Guarded([&] {
+        m_bShowSafeAreas = SaveDesktop1->AdicionarVariavel(QStringLiteral("ShowSafeAreas"),
+                                                           &m_bShowSafeAreas, false);
+        m_bShowGrid =
+            SaveDesktop1->AdicionarVariavel(QStringLiteral("ShowGrid"), &m_bShowGrid, false);
+        m_iGridSize = SaveDesktop1->AdicionarVariavel(QStringLiteral("GridSize"), &m_iGridSize, 40);
+        m_bSnapping =
+            SaveDesktop1->AdicionarVariavel(QStringLiteral("Snapping"), &m_bSnapping, true);
+    });
+    // The menu shows what the settings say.
+    const std::pair<const char*, bool> shown[] = {{"AcaoAreasSeguras", m_bShowSafeAreas},
+                                                  {"AcaoGrade", m_bShowGrid},
+                                                  {"AcaoEncaixe", m_bSnapping}};
+    for (const auto& [name, on] : shown) {
+        if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+            const QSignalBlocker quiet(action);
+            action->setChecked(on);
+        }
+    }
+    SetOverlayOptions({});
 }
 
 void TfrmQuorvel::showEvent(QShowEvent* event) {
@@ -184,6 +212,10 @@ void TfrmQuorvel::StartDesigner() {
         m_tiles[static_cast<std::size_t>(m_iButtonIndex - 1)]->setChecked(true);
         LoadPIPSetup();
     }
+    // The start slot is where editing begins: there is nothing before it to go back to.
+    m_history.Reset(m_oStruct);
+    UpdateEditActions();
+    RefreshSlotThumbnails();
 }
 
 void TfrmQuorvel::TaskStartPIP() {

@@ -10,12 +10,15 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/adjust.h"
+#include "core/edit_history.h"
 #include "core/input_lists.h"
 #include "core/pip_entry.h"
 #include "core/pip_object.h"
 #include "core/presets.h"
+#include "designer/edit_overlay.h"
 #include "designer/preview_port.h"
 #include "link/switcher_link.h"
 #include "storage/save_desktop.h"
@@ -25,6 +28,7 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QMenu;
+class QMessageBox;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -85,6 +89,9 @@ public:
     bool StartTimerDone() const { return m_bStartTimerDone; }
     PropertyGrid* Inspector() const { return cxRTTIInspector1; }
     PreviewArea* PreviewAreaPanel() const { return pnCentral; }
+    EditOverlay* Overlay() const { return m_overlay; }
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -159,6 +166,28 @@ private:
     void ButtonAplicarAjusteClick();
     void ButtonCancelarAjusteClick();
 
+    // Editing on the preview, undo, the keyboard, copy and paste, the checks before saving and
+    // the slot thumbnails (frm_quorvel_editing.cpp).
+    void BuildEditing();
+    QMenu* BuildEditMenu();
+    void Undo();
+    void Redo();
+    void RestoreRecord(const TPipSetup& setup);
+    void UpdateEditActions();
+    void SelectPip(int pip);
+    void NudgeByKey(int dx, int dy, int times);
+    void ZoomByKey(int direction);
+    void OverlayDragged(int pip, const TPipEntry& entry);
+    void OverlayDragFinished();
+    void SetOverlayOptions(const OverlayOptions& options);
+    void AskGridSize();
+    void CopyPipLook();
+    void PastePipLook();
+    void AskApplyGeometryToAllSlots();
+    void ApplyGeometryToAllSlots();
+    void SaveSlot(); // "Salvar" once the checks passed or the operator chose to save anyway
+    void RefreshSlotThumbnails();
+
     // Window geometry, preview proportions and the link (frm_quorvel_geometry.cpp).
     void LoadWindowGeometry();
     void ApplyWindowGeometry();
@@ -201,6 +230,13 @@ private:
     bool m_bDoingIn = false;
     bool m_bDoingOut = false;
     int m_iFatorAjuste = 0;
+    EditHistory m_history;
+    bool m_bRestoring = false;             // an undo or redo is putting a record back
+    std::optional<TPipEntry> m_copiedLook; // geometry, crop and border copied from a PIP
+    bool m_bShowSafeAreas = false;         // overlay options, kept in the settings store
+    bool m_bShowGrid = false;
+    std::int32_t m_iGridSize = 40;
+    bool m_bSnapping = true;
 
     // Controls.
     QWidget* gpPIP = nullptr;
@@ -221,6 +257,13 @@ private:
     QTimer* TimerMovimento = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
+    EditOverlay* m_overlay = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QToolButton* m_editButton = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QAction* m_pasteAction = nullptr;
+    QMessageBox* m_saveCheckBox = nullptr; // the list of problems shown before a save
 };
 
 } // namespace quorvel

@@ -94,6 +94,7 @@ void TfrmQuorvel::BuildWindow() {
     connect(TimerMovimento, &QTimer::timeout, this, &TfrmQuorvel::TimerMovimentoTimer);
 
     BuildMenus();
+    BuildEditing();
     connect(pnCentral, &PreviewArea::resized, this, &TfrmQuorvel::FormResize);
 }
 
@@ -120,7 +121,7 @@ QWidget* TfrmQuorvel::BuildTopBar() {
         tile->setToolTip(hint);
         tile->setAccessibleName(hint);
         tile->setIcon(SlotTilePicture(slot, 30));
-        tile->setIconSize(QSize(30, 30));
+        tile->setIconSize(QSize(40, 30));
         tile->setToolButtonStyle(Qt::ToolButtonIconOnly);
         tile->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         m_tileGroup->addButton(tile, slot);
@@ -130,6 +131,18 @@ QWidget* TfrmQuorvel::BuildTopBar() {
         connect(tile, &QToolButton::clicked, this, [this, tile] { ButPIP1Click(tile); });
     }
     grid->setColumnStretch(6, 1);
+
+    // The editing commands, their keys listed in its menu and its tooltip.
+    m_editButton = new QToolButton(pnSuperior);
+    m_editButton->setObjectName(QStringLiteral("ButtonEditar"));
+    m_editButton->setText(QStringLiteral("Editar"));
+    m_editButton->setAccessibleName(QStringLiteral("Editar"));
+    m_editButton->setPopupMode(QToolButton::InstantPopup);
+    m_editButton->setGeometry(336, 15, 72, 30);
+    m_editButton->setStyleSheet(QStringLiteral(
+        "QToolButton { background-color: rgb(70,70,74); border: 1px solid rgb(95,95,99);"
+        " border-radius: 2px; color: rgb(230,230,230); padding: 0 6px; }"
+        "QToolButton:hover { border-color: rgb(207,207,207); }"));
     return pnSuperior;
 }
 
@@ -307,8 +320,17 @@ QWidget* TfrmQuorvel::BuildAdjustPanel() {
         button->setAccessibleName(caption);
         button->setFixedSize(20, 20);
         button->setAutoDefault(false);
-        connect(button, &QPushButton::pressed, this, [held] { *held = true; });
-        connect(button, &QPushButton::released, this, [held] { *held = false; });
+        // A press and what its repeats do is one step to undo; the click that ends it comes
+        // after the release, so the step closes once the release has been handled.
+        connect(button, &QPushButton::pressed, this, [this, held] {
+            *held = true;
+            m_history.BeginGroup();
+        });
+        connect(button, &QPushButton::released, this, [this, held] {
+            *held = false;
+            QMetaObject::invokeMethod(
+                this, [this] { m_history.EndGroup(); }, Qt::QueuedConnection);
+        });
         connect(button, &QPushButton::clicked, this, std::move(step));
         return button;
     };

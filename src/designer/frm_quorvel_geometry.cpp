@@ -82,6 +82,8 @@ void TfrmQuorvel::VideoSizeChanged(int width, int height) {
     }
     m_iVideoWidth = width;
     m_iVideoHeight = height;
+    m_overlay->SetVideoSize(Video());
+    RefreshSlotThumbnails(); // the template files are named after the video size
     ExecutaTaskProporcoes();
 }
 

@@ -58,6 +58,7 @@ QString FolderPart(const QString& fileName) {
 } // namespace
 
 void TfrmQuorvel::ComboPIPChange() {
+    m_overlay->SetSelectedPip(SelectedPip());
     LoadSelectedPIP();
 }
 

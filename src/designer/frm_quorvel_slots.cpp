@@ -84,25 +84,6 @@ void TfrmQuorvel::ShowProfileButton() {
     }
 }
 
-void TfrmQuorvel::ButtonAplicarClick() {
-    if (m_iButtonIndex < 1 || m_iButtonIndex > static_cast<int>(m_tiles.size())) {
-        ShowMessage(QStringLiteral("Escolha um modelo, de PIP A a PIP F, antes de salvar."), true);
-        return;
-    }
-    const int picker = ComboPIPType->currentIndex();
-    m_oStruct[0].PIPType = picker;
-    RecordChanged();
-    const QString name = TemplateFileName(m_iButtonIndex, m_iDefIndex, Video());
-    try {
-        SaveTemplateFile(name, m_oStruct);
-    } catch (const std::exception& e) { // TemplateSaveError names the file and the reason
-        // The switcher is not told: its template did not change.
-        ShowMessage(QString::fromUtf8(e.what()), true);
-        return;
-    }
-    NotifyTemplateSaved(m_iButtonIndex, picker);
-}
-
 void TfrmQuorvel::NotifyTemplateSaved(int slot, int pickerIndex) {
     if (!m_link->NotifyTemplateSaved(slot, pickerIndex)) {
         ShowMessage(QStringLiteral("O modelo foi salvo, mas o switcher não foi avisado: escolha "

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRectF>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -92,6 +93,47 @@ QIcon SlotTilePicture(int slot, int sizePx) {
     const QChar letter(u'A' + (slot - 1));
     p.drawText(QRectF(screen.x() + 2, screen.y(), screen.width() * 0.6, screen.height()),
                Qt::AlignCenter, QString(letter));
+    p.end();
+    return QIcon(picture);
+}
+
+QIcon SlotThumbnailPicture(int slot, QSize sizePx, const TPipSetup& setup, VideoSize video) {
+    QPixmap picture(sizePx);
+    picture.fill(Qt::transparent);
+    if (video.width <= 0 || video.height <= 0 || sizePx.isEmpty()) {
+        return QIcon(picture);
+    }
+    QPainter p(&picture);
+    const double fit =
+        std::min((sizePx.width() - 1.0) / video.width, (sizePx.height() - 1.0) / video.height);
+    const QSizeF screenSize(video.width * fit, video.height * fit);
+    const QRectF screen(QPointF((sizePx.width() - screenSize.width()) / 2.0,
+                                (sizePx.height() - screenSize.height()) / 2.0),
+                        screenSize);
+    Shape pips;
+    for (const TPipEntry& e : setup) {
+        if (e.Visible != 0 && e.Width > 0 && e.Height > 0) {
+            // Clipped to the screen, so that a PIP partly outside shows its visible part.
+            const QRectF r = QRectF(double(e.PosX) / video.width, double(e.PosY) / video.height,
+                                    double(e.Width) / video.width, double(e.Height) / video.height)
+                                 .intersected(QRectF(0, 0, 1, 1));
+            if (!r.isEmpty()) {
+                pips.push_back(r);
+            }
+        }
+    }
+    DrawScreen(p, screen, pips);
+
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(std::max(8, static_cast<int>(screen.height() * 0.45)));
+    p.setFont(font);
+    p.setPen(QColor(0, 0, 0, 200));
+    const QChar letter(u'A' + (slot - 1));
+    const QRectF corner(screen.x() + 2, screen.y(), screen.width() - 3, screen.height() - 1);
+    p.drawText(corner.translated(1, 1), Qt::AlignLeft | Qt::AlignBottom, QString(letter));
+    p.setPen(Qt::white);
+    p.drawText(corner, Qt::AlignLeft | Qt::AlignBottom, QString(letter));
     p.end();
     return QIcon(picture);
 }

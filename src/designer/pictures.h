@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include "core/pip_entry.h"
+
 namespace quorvel {
 
 inline constexpr int kLayoutPictureCount = 18;
@@ -15,5 +17,9 @@ QPixmap LayoutPicture(int index);
 
 // The picture of slot tile slot (1 to 6): a screen with a PIP and the slot's letter, A to F.
 QIcon SlotTilePicture(int slot, int sizePx);
+
+// The picture of a slot tile whose template exists: the template's visible PIPs drawn as
+// rectangles on a screen of the video's proportions, and the slot's letter in a corner.
+QIcon SlotThumbnailPicture(int slot, QSize sizePx, const TPipSetup& setup, VideoSize video);
 
 } // namespace quorvel
