@@ -3,39 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "core/adjust.h"
+#include "support/pip_fixtures.h"
 
 using namespace quorvel;
+using namespace quorvel::test;
 
 namespace {
 
 constexpr VideoSize kHd{1920, 1080};
 
 TPipEntry Pip(int x, int y, int w, int h, int l = 0, int t = 0, int r = 1920, int b = 1080) {
-    TPipEntry e = ZeroPipEntry();
-    e.PosX = x;
-    e.PosY = y;
-    e.Width = w;
-    e.Height = h;
-    e.RecLeft = l;
-    e.RecTop = t;
-    e.RecRight = r;
-    e.RecBottom = b;
-    e.Visible = 1;
-    return e;
-}
-
-struct Rect {
-    int a, b, c, d;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-Rect Place(const TPipEntry& e) {
-    return {e.PosX, e.PosY, e.Width, e.Height};
-}
-Rect Crop(const TPipEntry& e) {
-    return {e.RecLeft, e.RecTop, e.RecRight, e.RecBottom};
-}
-std::ostream& operator<<(std::ostream& os, const Rect& r) {
-    return os << r.a << "," << r.b << "," << r.c << "," << r.d;
+    return WithCrop(ShownPip(x, y, w, h), l, t, r, b);
 }
 
 } // namespace

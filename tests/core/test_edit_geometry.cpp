@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "core/edit_geometry.h"
+#include "support/pip_fixtures.h"
 
 using namespace quorvel;
+using namespace quorvel::test;
 
 namespace quorvel {
 // Guides read as "x=1000" in failure messages.
@@ -26,36 +28,13 @@ namespace {
 constexpr VideoSize kHd{1920, 1080};
 
 TPipEntry Pip(int x, int y, int w, int h, bool visible = true) {
-    TPipEntry e = ZeroPipEntry();
-    e.PosX = x;
-    e.PosY = y;
-    e.Width = w;
-    e.Height = h;
-    e.RecBottom = kUnsetMarker;
+    TPipEntry e = ShownPip(x, y, w, h, 0);
     e.Visible = visible ? 1 : 0;
     return e;
 }
 
 TPipEntry Cropped(TPipEntry e, int l, int t, int r, int b) {
-    e.RecLeft = l;
-    e.RecTop = t;
-    e.RecRight = r;
-    e.RecBottom = b;
-    return e;
-}
-
-struct Rect {
-    int a, b, c, d;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-Rect Place(const TPipEntry& e) {
-    return {e.PosX, e.PosY, e.Width, e.Height};
-}
-Rect Crop(const TPipEntry& e) {
-    return {e.RecLeft, e.RecTop, e.RecRight, e.RecBottom};
-}
-std::ostream& operator<<(std::ostream& os, const Rect& r) {
-    return os << r.a << "," << r.b << "," << r.c << "," << r.d;
+    return WithCrop(e, l, t, r, b);
 }
 
 using Guides = std::vector<SnapGuide>;

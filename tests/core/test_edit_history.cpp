@@ -7,8 +7,10 @@
 
 #include "core/edit_history.h"
 #include "core/layout_checks.h"
+#include "support/pip_fixtures.h"
 
 using namespace quorvel;
+using namespace quorvel::test;
 
 namespace {
 
@@ -99,22 +101,6 @@ TEST(EditHistory, AnySequenceOfUndoAndRedoGivesBackTheExactBytes) {
     }
 }
 
-namespace {
-
-TPipEntry Shown(int x, int y, int w, int h, int input = 1) {
-    TPipEntry e = ZeroPipEntry();
-    e.Visible = 1;
-    e.InputIndex = input;
-    e.PosX = x;
-    e.PosY = y;
-    e.Width = w;
-    e.Height = h;
-    e.RecBottom = kUnsetMarker;
-    return e;
-}
-
-} // namespace
-
 TEST(LayoutChecks, EachKindOfProblemIsListedForVisiblePipsOnly) {
     constexpr VideoSize kHd{1920, 1080};
     struct Case {
@@ -122,33 +108,37 @@ TEST(LayoutChecks, EachKindOfProblemIsListedForVisiblePipsOnly) {
         TPipEntry entry;
         std::vector<LayoutProblemKind> expected;
     };
-    TPipEntry cropOutside = Shown(0, 0, 480, 270);
+    TPipEntry cropOutside = ShownPip(0, 0, 480, 270);
     cropOutside.RecLeft = 0;
     cropOutside.RecTop = 0;
     cropOutside.RecRight = 1921;
     cropOutside.RecBottom = 1080;
-    TPipEntry cropEmpty = Shown(0, 0, 480, 270);
+    TPipEntry cropEmpty = ShownPip(0, 0, 480, 270);
     cropEmpty.RecRight = 100;
     cropEmpty.RecLeft = 100;
     cropEmpty.RecBottom = 50;
-    TPipEntry hidden = Shown(5000, 0, 0, 0, 99);
+    TPipEntry hidden = ShownPip(5000, 0, 0, 0, 99);
     hidden.Visible = 0;
     const Case cases[] = {
-        {"a good PIP", Shown(10, 10, 480, 270), {}},
-        {"a whole crop", Shown(0, 0, 480, 270), {}},
-        {"touching the edge from inside", Shown(1919, 1079, 480, 270), {}},
-        {"zero width", Shown(0, 0, 0, 270), {LayoutProblemKind::EmptySize}},
-        {"negative height", Shown(0, 0, 480, -1), {LayoutProblemKind::EmptySize}},
+        {"a good PIP", ShownPip(10, 10, 480, 270), {}},
+        {"a whole crop", ShownPip(0, 0, 480, 270), {}},
+        {"touching the edge from inside", ShownPip(1919, 1079, 480, 270), {}},
+        {"zero width", ShownPip(0, 0, 0, 270), {LayoutProblemKind::EmptySize}},
+        {"negative height", ShownPip(0, 0, 480, -1), {LayoutProblemKind::EmptySize}},
         {"crop past the right edge", cropOutside, {LayoutProblemKind::CropOutside}},
         {"empty crop", cropEmpty, {LayoutProblemKind::CropOutside}},
-        {"left of the picture", Shown(-480, 0, 480, 270), {LayoutProblemKind::OutsidePicture}},
-        {"below the picture", Shown(0, 1080, 480, 270), {LayoutProblemKind::OutsidePicture}},
-        {"far away, no wrap", Shown(2147483000, 0, 480, 270), {LayoutProblemKind::OutsidePicture}},
-        {"input 0", Shown(0, 0, 480, 270, 0), {LayoutProblemKind::InputBeyondCount}},
-        {"input past the count", Shown(0, 0, 480, 270, 5), {LayoutProblemKind::InputBeyondCount}},
+        {"left of the picture", ShownPip(-480, 0, 480, 270), {LayoutProblemKind::OutsidePicture}},
+        {"below the picture", ShownPip(0, 1080, 480, 270), {LayoutProblemKind::OutsidePicture}},
+        {"far away, no wrap",
+         ShownPip(2147483000, 0, 480, 270),
+         {LayoutProblemKind::OutsidePicture}},
+        {"input 0", ShownPip(0, 0, 480, 270, 0), {LayoutProblemKind::InputBeyondCount}},
+        {"input past the count",
+         ShownPip(0, 0, 480, 270, 5),
+         {LayoutProblemKind::InputBeyondCount}},
         {"hidden PIPs are not looked at", hidden, {}},
         {"several at once",
-         Shown(-10, 0, 0, 0, 9),
+         ShownPip(-10, 0, 0, 0, 9),
          {LayoutProblemKind::EmptySize, LayoutProblemKind::InputBeyondCount}},
     };
     for (const Case& c : cases) {

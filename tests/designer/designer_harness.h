@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -115,6 +117,15 @@ inline Designer MakeDesigner(VideoSize video = kFullHd,
     deps.taskHalt = [halts = d.halts] { ++*halts; };
     d.window = std::make_unique<TfrmQuorvel>(std::move(deps));
     return d;
+}
+
+// Points the data home and HOME at `home`, with the Strevia and pictures folders made.
+inline void UseTemporaryHome(const QTemporaryDir& home) {
+    QVERIFY(home.isValid());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("HOME", home.path().toUtf8());
+    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("data/Strevia"))));
+    QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("Pictures"))));
 }
 
 // Shows the window and waits until its start slot is loaded.

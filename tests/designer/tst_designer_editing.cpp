@@ -23,23 +23,12 @@
 #include "designer/edit_overlay.h"
 #include "designer_harness.h"
 #include "storage/template_file.h"
+#include "support/pip_fixtures.h"
 
 using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
-
-TPipEntry Shown(int x, int y, int w, int h, int input = 1) {
-    TPipEntry e = ZeroPipEntry();
-    e.Visible = 1;
-    e.InputIndex = input;
-    e.PosX = x;
-    e.PosY = y;
-    e.Width = w;
-    e.Height = h;
-    e.RecBottom = kUnsetMarker;
-    return e;
-}
 
 const TPipEntry& Entry(const TPipSetup& s, int pip) {
     return s[static_cast<std::size_t>(pip - 1)];
@@ -103,16 +92,13 @@ private:
 private slots:
     void init() {
         m_home = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_home->isValid());
-        qputenv("XDG_DATA_HOME", m_home->filePath(QStringLiteral("data")).toUtf8());
-        qputenv("HOME", m_home->path().toUtf8());
-        QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("data/Strevia"))));
+        UseTemporaryHome(*m_home);
     }
 
     void aDragMovesThePipByVideoPixelsThroughTheLetterbox() {
         TPipSetup setup = InitialPipSetup();
-        setup[0] = Shown(100, 100, 480, 270);
-        setup[1] = Shown(1300, 700, 480, 270);
+        setup[0] = ShownPip(100, 100, 480, 270);
+        setup[1] = ShownPip(1300, 700, 480, 270);
         Designer d = StartOn(setup);
         TfrmQuorvel& w = *d.window;
         EditOverlay* overlay = w.Overlay();
@@ -149,9 +135,9 @@ private slots:
 
     void aSnapHoldsWithinItsDistanceAndNotBeyondAndCtrlTurnsItOff() {
         TPipSetup setup = InitialPipSetup();
-        setup[0] = Shown(200, 100, 480, 270);
-        setup[1] = Shown(1300, 600, 480, 270); // its left edge is the target
-        TPipEntry hidden = Shown(1285, 100, 480, 270);
+        setup[0] = ShownPip(200, 100, 480, 270);
+        setup[1] = ShownPip(1300, 600, 480, 270); // its left edge is the target
+        TPipEntry hidden = ShownPip(1285, 100, 480, 270);
         hidden.Visible = 0;
         setup[2] = hidden; // never a target
         Designer d = StartOn(setup);
@@ -190,7 +176,7 @@ private slots:
     void undoAndRedoGiveBackTheExactBytesAfterALongRandomSequenceOfEdits() {
         TPipSetup setup = InitialPipSetup();
         for (int i = 0; i < 4; ++i) {
-            setup[static_cast<std::size_t>(i)] = Shown(100 + 400 * i, 200, 320, 180, i + 1);
+            setup[static_cast<std::size_t>(i)] = ShownPip(100 + 400 * i, 200, 320, 180, i + 1);
         }
         setup[1].Padding[2] = 0x77; // bytes no control shows must come back too
         Designer d = StartOn(setup);
@@ -262,8 +248,8 @@ private slots:
 
     void theEditingKeysNudgeZoomAndSelect() {
         TPipSetup setup = InitialPipSetup();
-        setup[0] = Shown(400, 300, 480, 270);
-        setup[1] = Shown(1000, 300, 480, 270);
+        setup[0] = ShownPip(400, 300, 480, 270);
+        setup[1] = ShownPip(1000, 300, 480, 270);
         Designer d = StartOn(setup);
         TfrmQuorvel& w = *d.window;
         EditOverlay* overlay = w.Overlay();
@@ -291,16 +277,16 @@ private slots:
 
     void copyAndPasteAndApplyToAllSlots() {
         TPipSetup setup = InitialPipSetup();
-        setup[0] = Shown(40, 50, 600, 300);
+        setup[0] = ShownPip(40, 50, 600, 300);
         setup[0].RecLeft = 10;
         setup[0].RecTop = 20;
         setup[0].RecRight = 1900;
         setup[0].RecBottom = 1000;
         setup[0].Border = 6;
         setup[0].BorderColor = 0x00FF00;
-        setup[1] = Shown(1000, 600, 320, 180, 2);
+        setup[1] = ShownPip(1000, 600, 320, 180, 2);
         TPipSetup other = InitialPipSetup();
-        other[1] = Shown(5, 5, 100, 100, 3);
+        other[1] = ShownPip(5, 5, 100, 100, 3);
         SetShortStringText(other[0].BackFile, QStringLiteral("fundo3.png"));
         SaveTemplateFile(TemplateFileName(3, 1, kFullHd), other);
         Designer d = StartOn(setup);
@@ -342,14 +328,14 @@ private slots:
 
     void theChecksBeforeSavingListEachProblemAndSavingStaysOneClickWhenAllIsWell() {
         TPipSetup bad = InitialPipSetup();
-        bad[0] = Shown(100, 100, 0, 270);   // no size
-        bad[1] = Shown(100, 100, 480, 270); // crop outside the input picture
+        bad[0] = ShownPip(100, 100, 0, 270);   // no size
+        bad[1] = ShownPip(100, 100, 480, 270); // crop outside the input picture
         bad[1].RecLeft = -10;
         bad[1].RecTop = 0;
         bad[1].RecRight = 1920;
         bad[1].RecBottom = 1080;
-        bad[2] = Shown(2000, 100, 480, 270);   // entirely outside
-        bad[3] = Shown(100, 500, 480, 270, 7); // input 7 of 4
+        bad[2] = ShownPip(2000, 100, 480, 270);   // entirely outside
+        bad[3] = ShownPip(100, 500, 480, 270, 7); // input 7 of 4
         Designer d = StartOn(bad);
         TfrmQuorvel& w = *d.window;
         const QByteArray onDisk = FileBytes(SlotPath(1));
@@ -380,7 +366,7 @@ private slots:
 
         // A sound layout saves at the first click, with no list.
         TPipSetup good = InitialPipSetup();
-        good[0] = Shown(100, 100, 480, 270);
+        good[0] = ShownPip(100, 100, 480, 270);
         SaveTemplateFile(TemplateFileName(2, 1, kFullHd), good);
         QTest::mouseClick(Control(w, "ButPIP2"), Qt::LeftButton);
         QTest::mouseClick(Control(w, "ButtonAplicar"), Qt::LeftButton);
@@ -390,7 +376,7 @@ private slots:
 
     void slotTilesShowTheirTemplatesAndFollowASave() {
         TPipSetup setup = InitialPipSetup();
-        setup[0] = Shown(0, 0, 960, 1080);
+        setup[0] = ShownPip(0, 0, 960, 1080);
         Designer d = StartOn(setup);
         TfrmQuorvel& w = *d.window;
         auto* first = Control<QToolButton>(w, "ButPIP1");

@@ -150,11 +150,7 @@ private:
 private slots:
     void init() {
         m_home = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_home->isValid());
-        qputenv("XDG_DATA_HOME", m_home->filePath(QStringLiteral("data")).toUtf8());
-        qputenv("HOME", m_home->path().toUtf8());
-        QVERIFY(QDir().mkpath(Strevia()));
-        QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("Pictures"))));
+        UseTemporaryHome(*m_home);
     }
 
     void startupOpensTheHandoffSlot() {
