@@ -12,6 +12,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <utility>
+
 #include "core/layout_checks.h"
 #include "designer/frm_quorvel.h"
 #include "designer/pictures.h"
@@ -61,6 +64,38 @@ void CopyLook(const TPipEntry& from, TPipEntry& to) {
     to.RecRight = from.RecRight;
     to.Border = from.Border;
     to.BorderColor = from.BorderColor;
+}
+
+struct Choice {
+    const char* name;
+    QString caption;
+};
+
+// A question asked without blocking the window thread: window-modal, gone once answered, with a
+// button that goes ahead and "Cancelar" (the default); `go` runs only after the first.
+QMessageBox* AskFirst(QWidget* parent, QMessageBox::Icon icon, const char* name,
+                      const QString& text, const Choice& yes, const char* cancelName,
+                      std::function<void()> go) {
+    auto* box = new QMessageBox(icon, parent->windowTitle(), text, QMessageBox::NoButton, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    QPushButton* goButton = box->addButton(yes.caption, QMessageBox::AcceptRole);
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+    goButton->setObjectName(QString::fromLatin1(yes.name));
+    cancel->setObjectName(QString::fromLatin1(cancelName));
+    for (QPushButton* button : {goButton, cancel}) {
+        button->setAccessibleName(button->text());
+    }
+    box->setDefaultButton(cancel);
+    QObject::connect(box, &QMessageBox::buttonClicked, parent,
+                     [goButton, go = std::move(go)](QAbstractButton* clicked) {
+                         if (clicked == goButton) {
+                             go();
+                         }
+                     });
+    box->open();
+    return box;
 }
 
 } // namespace
@@ -325,8 +360,8 @@ void TfrmQuorvel::AskApplyGeometryToAllSlots() {
     for (int slot = 1; slot <= static_cast<int>(m_tiles.size()); ++slot) {
         names << TemplateFileName(slot, m_iDefIndex, Video());
     }
-    auto* box = new QMessageBox(
-        QMessageBox::Question, windowTitle(),
+    AskFirst(
+        this, QMessageBox::Question, "AplicarEmTodos",
         QStringLiteral("Aplicar a posição e o tamanho do PIP %1 (%2, %3, %4 x %5) ao PIP %1 dos "
                        "seis modelos? Estes arquivos serão gravados:\n\n%6\n\nModelos que ainda "
                        "não existem são criados a partir do layout atual.")
@@ -336,23 +371,8 @@ void TfrmQuorvel::AskApplyGeometryToAllSlots() {
             .arg(SelectedEntry().Width)
             .arg(SelectedEntry().Height)
             .arg(names.join(u'\n')),
-        QMessageBox::NoButton, this);
-    box->setObjectName(QStringLiteral("AplicarEmTodos"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    QPushButton* yes = box->addButton(QStringLiteral("Aplicar e gravar"), QMessageBox::AcceptRole);
-    yes->setObjectName(QStringLiteral("AplicarEmTodosSim"));
-    yes->setAccessibleName(yes->text());
-    QPushButton* no = box->addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
-    no->setObjectName(QStringLiteral("AplicarEmTodosNao"));
-    no->setAccessibleName(no->text());
-    box->setDefaultButton(no);
-    connect(box, &QMessageBox::buttonClicked, this, [this, yes](QAbstractButton* clicked) {
-        if (clicked == yes) {
-            ApplyGeometryToAllSlots();
-        }
-    });
-    box->open();
+        {"AplicarEmTodosSim", QStringLiteral("Aplicar e gravar")}, "AplicarEmTodosNao",
+        [this] { ApplyGeometryToAllSlots(); });
 }
 
 void TfrmQuorvel::ApplyGeometryToAllSlots() {
@@ -429,30 +449,12 @@ void TfrmQuorvel::ButtonAplicarClick() {
     for (const LayoutProblem& problem : problems) {
         lines << QStringLiteral("• ") + problem.text;
     }
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, windowTitle(),
-                        QStringLiteral("O layout tem problemas:\n\n%1\n\nSalvar mesmo assim?")
-                            .arg(lines.join(u'\n')),
-                        QMessageBox::NoButton, this);
-    box->setObjectName(QStringLiteral("VerificacaoSalvar"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    QPushButton* save =
-        box->addButton(QStringLiteral("Salvar assim mesmo"), QMessageBox::AcceptRole);
-    save->setObjectName(QStringLiteral("SalvarAssimMesmo"));
-    save->setAccessibleName(save->text());
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("CancelarSalvar"));
-    cancel->setAccessibleName(cancel->text());
-    box->setDefaultButton(cancel);
-    m_saveCheckBox = box;
-    connect(box, &QDialog::finished, this, [this] { m_saveCheckBox = nullptr; });
-    connect(box, &QMessageBox::buttonClicked, this, [this, save](QAbstractButton* clicked) {
-        if (clicked == save) {
-            SaveSlot();
-        }
-    });
-    box->open();
+    m_saveCheckBox = AskFirst(this, QMessageBox::Warning, "VerificacaoSalvar",
+                              QStringLiteral("O layout tem problemas:\n\n%1\n\nSalvar mesmo assim?")
+                                  .arg(lines.join(u'\n')),
+                              {"SalvarAssimMesmo", QStringLiteral("Salvar assim mesmo")},
+                              "CancelarSalvar", [this] { SaveSlot(); });
+    connect(m_saveCheckBox, &QDialog::finished, this, [this] { m_saveCheckBox = nullptr; });
 }
 
 void TfrmQuorvel::SaveSlot() {
