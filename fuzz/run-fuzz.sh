@@ -60,8 +60,12 @@ run_one() {
     [ -d "$seeds" ] || seeds=
     "$work/$t" -max_total_time="$seconds" -timeout="$(timeout_seconds "$t")" -rss_limit_mb=2048 \
         -max_len="$(max_len "$t")" -print_final_stats=1 -artifact_prefix="$findings/" \
-        "$corpus" $seeds >"$log" 2>&1
+        "$corpus" $seeds >"$log" 2>&1 &
+    local pid=$!
+    wait $pid
     local rc=$?
+    # A target that crashed or timed out leaves its scratch folder (fuzz/fuzz_support.h).
+    rm -rf "/dev/shm/quorvel-fuzz-$pid" "${TMPDIR:-/tmp}/quorvel-fuzz-$pid"
     local execs
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     [ -n "$execs" ] || execs=$(grep -o '^#[0-9]*' "$log" | tail -n 1 | tr -d '#')
