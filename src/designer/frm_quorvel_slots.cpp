@@ -1,4 +1,4 @@
-// The slot bar, the layout buttons, the layout picker and "Salvar".
+// The slot bar, the layout buttons, the layout picker and telling the switcher of a saved slot.
 
 #include <QAbstractButton>
 #include <QComboBox>
