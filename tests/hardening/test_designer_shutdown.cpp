@@ -26,6 +26,7 @@
 #include "designer/engine_preview.h"
 #include "designer/frm_quorvel.h"
 #include "designer/halt_watchdog.h"
+#include "hardening/loopback_listener.h"
 #include "support/temp_home.h"
 
 using namespace quorvel;
@@ -61,14 +62,9 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 TEST(DesignerShutdown, ProcessIsGonePromptlyAfterTheWindowWhileAnInputHangs) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(listener, 8), 0); // the kernel completes connections; nobody accepts
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    int port = 0;
+    const int listener = test::ListenOnLoopback(&port); // nobody ever accepts
+    ASSERT_GE(listener, 0);
 
     test::TempHome home;
     // Programme input 2 (a built-in source) is the background; PIP 1 shows input 1, the stream.
@@ -81,9 +77,9 @@ TEST(DesignerShutdown, ProcessIsGonePromptlyAfterTheWindowWhileAnInputHangs) {
     ASSERT_TRUE(WriteAll(home.Strevia() + QStringLiteral("Quorvel.dat"), handoff));
     const QString settings = home.DataHome() + QStringLiteral("/quorvel/quorvel.sav");
     ASSERT_TRUE(QDir().mkpath(home.DataHome() + QStringLiteral("/quorvel")));
-    ASSERT_TRUE(WriteAll(settings, QStringLiteral("[Inputs]\nStreviaInput1=tcp://127.0.0.1:%1\n")
-                                       .arg(ntohs(addr.sin_port))
-                                       .toUtf8()));
+    ASSERT_TRUE(WriteAll(
+        settings,
+        QStringLiteral("[Inputs]\nStreviaInput1=tcp://127.0.0.1:%1\n").arg(port).toUtf8()));
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
     int report[2];

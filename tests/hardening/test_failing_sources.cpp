@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "hardening/loopback_listener.h"
 #include "preview/preview_engine.h"
 #include "preview/test_media.h"
 #include "support/temp_home.h"
@@ -73,20 +74,10 @@ class StallingServer {
 public:
     explicit StallingServer(QByteArray clip)
         : m_clip(std::move(clip)) {
-        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = 0;
-        const int one = 1;
-        ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(m_listen, 8) != 0) {
+        m_listen = test::ListenOnLoopback(&m_port);
+        if (m_listen < 0) {
             return;
         }
-        socklen_t len = sizeof addr;
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
         m_acceptor = std::thread([this] { AcceptLoop(); });
     }
     ~StallingServer() {
@@ -262,19 +253,14 @@ private:
 // the process ends normally and promptly after. Runs in a child forked before anything else of
 // the test started a thread.
 TEST(FailingSources, ProcessEndsPromptlyAfterThePreviewWhileAnInputHangs) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(listener, 8), 0); // the kernel completes connections; nobody accepts
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    int port = 0;
+    const int listener = test::ListenOnLoopback(&port); // nobody ever accepts
+    ASSERT_GE(listener, 0);
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("quorvel.sav"));
-    ASSERT_TRUE(WriteAll(settings, QStringLiteral("[Inputs]\nStreviaInput1=tcp://127.0.0.1:%1\n")
-                                       .arg(ntohs(addr.sin_port))
-                                       .toUtf8()));
+    ASSERT_TRUE(WriteAll(
+        settings,
+        QStringLiteral("[Inputs]\nStreviaInput1=tcp://127.0.0.1:%1\n").arg(port).toUtf8()));
     int destroyed[2];
     ASSERT_EQ(::pipe(destroyed), 0);
     const pid_t pid = ::fork();

@@ -295,6 +295,17 @@ FramePtr LatestInSize(FfmpegReader::State& state, const AVProps& format) {
     return state.converted;
 }
 
+// An image sequence gives each picture once: true when the newest picture had not been given yet;
+// it is then marked as given and the reading thread woken for the next. The state's lock is held.
+bool TakePulledPicture(FfmpegReader::State& state) {
+    if (state.taken || !state.latest) {
+        return false;
+    }
+    state.taken = true;
+    state.wake.notify_all();
+    return true;
+}
+
 } // namespace
 
 FramePtr FfmpegReader::NextFrame() {
@@ -305,12 +316,7 @@ FramePtr FfmpegReader::NextFrame() {
     State& state = *current;
     std::lock_guard lock(state.mutex);
     if (state.pull) {
-        if (state.taken || !state.latest) {
-            return nullptr;
-        }
-        state.taken = true;
-        state.wake.notify_all();
-        return state.latest;
+        return TakePulledPicture(state) ? state.latest : nullptr;
     }
     return LatestInSize(state, AVProps{});
 }
@@ -332,11 +338,9 @@ FramePtr FfmpegReader::PlaybackFrame(const AVProps& format, double /*position*/)
     State& state = *current;
     std::lock_guard lock(state.mutex);
     if (state.pull) {
-        if (state.taken || !state.latest) {
+        if (!TakePulledPicture(state)) {
             return nullptr;
         }
-        state.taken = true;
-        state.wake.notify_all();
     } else if (state.sequence == state.playbackSequence && !state.still) {
         return nullptr;
     }
