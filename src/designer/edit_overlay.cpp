@@ -273,7 +273,7 @@ void EditOverlay::DragTo(QPointF widgetPoint, Qt::KeyboardModifiers modifiers) {
     m_moved = true;
     DragModifiers mods;
     mods.keepAspect = modifiers.testFlag(Qt::ShiftModifier);
-    mods.crop = modifiers.testFlag(Qt::AltModifier);
+    mods.crop = m_handlesCrop || modifiers.testFlag(Qt::AltModifier);
     SnapOptions snap;
     snap.enabled = m_options.snapping && !modifiers.testFlag(Qt::ControlModifier);
     snap.distance = kSnapDistancePx * VideoPerWidgetPixel();

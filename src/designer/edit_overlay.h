@@ -30,6 +30,9 @@ public:
     void SetVideoSize(VideoSize video);
     void SetSelectedPip(int pip);
     void SetOptions(const OverlayOptions& options);
+    // Handles crop rather than scale without Alt held (the "Interno" mode; also where the window
+    // manager takes Alt-drags for itself).
+    void SetHandlesCrop(bool on) { m_handlesCrop = on; }
     const OverlayOptions& Options() const { return m_options; }
 
     // Where the video lies in the overlay (letterboxed, centred), and the mappings through it.
@@ -65,6 +68,7 @@ private:
     VideoSize m_video{};
     int m_selected = 1;
     OverlayOptions m_options;
+    bool m_handlesCrop = false;
 
     // The drag under way: the PIP, the handle taken, where it began and the record then.
     int m_dragPip = 0;

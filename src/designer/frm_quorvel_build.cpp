@@ -365,6 +365,11 @@ QWidget* TfrmQuorvel::BuildAdjustPanel() {
     RadioAjusteInterno->setObjectName(QStringLiteral("RadioAjusteInterno"));
     RadioAjusteInterno->setAccessibleName(QStringLiteral("Interno"));
     connect(RadioAjusteInterno, &QRadioButton::clicked, this, &TfrmQuorvel::EnsureCrop);
+    connect(RadioAjusteInterno, &QRadioButton::toggled, this, [this](bool on) {
+        if (m_overlay != nullptr) {
+            m_overlay->SetHandlesCrop(on);
+        }
+    });
     grid->addWidget(RadioAjusteExterno, 1, 4, 1, 2);
     grid->addWidget(RadioAjusteInterno, 2, 4, 1, 2);
 

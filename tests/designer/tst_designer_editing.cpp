@@ -131,6 +131,24 @@ private slots:
         const QByteArray before = Bytes(w.Struct());
         QTest::mouseClick(overlay, Qt::LeftButton, {}, QPoint(400, 30));
         QCOMPARE(Bytes(w.Struct()), before);
+
+        // Alt on the left handle crops: the edge moves in and the picture inside stays put.
+        auto placeAndCrop = [&w] {
+            const TPipEntry& e = Entry(w.Struct(), 1);
+            return std::pair{QRect(e.PosX, e.PosY, e.Width, e.Height),
+                             QRect(e.RecLeft, e.RecTop, e.RecRight, e.RecBottom)};
+        };
+        const QPoint left = At(overlay, 100, 100 + 135);
+        QTest::mousePress(overlay, Qt::LeftButton, {}, left);
+        QTest::mouseRelease(overlay, Qt::LeftButton, Qt::AltModifier | Qt::ControlModifier,
+                            left + QPoint(50, 0));
+        QCOMPARE(placeAndCrop(), std::pair(QRect(220, 100, 480, 270), QRect(384, 0, 1920, 1080)));
+        // With "Interno" chosen the handles crop without Alt.
+        QTest::mouseClick(Control<QRadioButton>(w, "RadioAjusteInterno"), Qt::LeftButton);
+        const QPoint right = At(overlay, 700, 100 + 135);
+        QTest::mousePress(overlay, Qt::LeftButton, {}, right);
+        QTest::mouseRelease(overlay, Qt::LeftButton, Qt::ControlModifier, right - QPoint(50, 0));
+        QCOMPARE(placeAndCrop(), std::pair(QRect(220, 100, 360, 270), QRect(384, 0, 1536, 1080)));
     }
 
     void aSnapHoldsWithinItsDistanceAndNotBeyondAndCtrlTurnsItOff() {
