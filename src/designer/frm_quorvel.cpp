@@ -165,7 +165,7 @@ void TfrmQuorvel::FormCreate() {
             action->setChecked(on);
         }
     }
-    SetOverlayOptions({});
+    ApplyOverlayOptions();
 }
 
 void TfrmQuorvel::showEvent(QShowEvent* event) {

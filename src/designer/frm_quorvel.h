@@ -179,7 +179,7 @@ private:
     void ZoomByKey(int direction);
     void OverlayDragged(int pip, const TPipEntry& entry);
     void OverlayDragFinished();
-    void SetOverlayOptions(const OverlayOptions& options);
+    void ApplyOverlayOptions(); // from the menu's choices to the overlay
     void AskGridSize();
     void CopyPipLook();
     void PastePipLook();

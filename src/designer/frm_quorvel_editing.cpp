@@ -4,13 +4,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include <functional>
 #include <utility>
@@ -211,11 +209,11 @@ QMenu* TfrmQuorvel::BuildEditMenu() {
     toggle("AcaoAreasSeguras", QStringLiteral("Mostrar áreas seguras (90 % e 93 %)"),
            m_bShowSafeAreas, [this](bool on) {
                m_bShowSafeAreas = on;
-               SetOverlayOptions({});
+               ApplyOverlayOptions();
            });
     toggle("AcaoGrade", QStringLiteral("Mostrar grade"), m_bShowGrid, [this](bool on) {
         m_bShowGrid = on;
-        SetOverlayOptions({});
+        ApplyOverlayOptions();
     });
     QAction* size =
         menu->addAction(QStringLiteral("Tamanho da grade..."), this, &TfrmQuorvel::AskGridSize);
@@ -223,7 +221,7 @@ QMenu* TfrmQuorvel::BuildEditMenu() {
     toggle("AcaoEncaixe", QStringLiteral("Encaixar em bordas e guias (Ctrl desliga)"), m_bSnapping,
            [this](bool on) {
                m_bSnapping = on;
-               SetOverlayOptions({});
+               ApplyOverlayOptions();
            });
 
     // The keys, where the operator looks for them.
@@ -240,7 +238,7 @@ QMenu* TfrmQuorvel::BuildEditMenu() {
     return menu;
 }
 
-void TfrmQuorvel::SetOverlayOptions(const OverlayOptions& /*unused*/) {
+void TfrmQuorvel::ApplyOverlayOptions() {
     m_iGridSize = std::clamp(m_iGridSize, kMinGridSize, kMaxGridSize);
     OverlayOptions options;
     options.safeAreas = m_bShowSafeAreas;
@@ -262,7 +260,7 @@ void TfrmQuorvel::AskGridSize() {
     ask->setIntValue(m_iGridSize);
     connect(ask, &QInputDialog::intValueSelected, this, [this](int value) {
         m_iGridSize = value;
-        SetOverlayOptions({});
+        ApplyOverlayOptions();
     });
     ask->open();
 }
