@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "designer/geometry.h"
+
 namespace quorvel {
 
 namespace {
@@ -85,14 +87,8 @@ void EditOverlay::SetOptions(const OverlayOptions& options) {
 }
 
 QRectF EditOverlay::VideoRect() const {
-    if (m_video.width <= 0 || m_video.height <= 0 || width() <= 0 || height() <= 0) {
-        return {};
-    }
-    const double scale =
-        std::min(double(width()) / m_video.width, double(height()) / m_video.height);
-    const double w = m_video.width * scale;
-    const double h = m_video.height * scale;
-    return QRectF((width() - w) / 2.0, (height() - h) / 2.0, w, h);
+    // The same fit as the picture beneath, so that the outlines lie on it.
+    return LetterboxRect(QSizeF(m_video.width, m_video.height), QSizeF(size()));
 }
 
 double EditOverlay::VideoPerWidgetPixel() const {

@@ -68,4 +68,15 @@ std::optional<PreviewMargins> ComputePreviewMargins(QSize central, int innerBord
     return margins;
 }
 
+QRectF LetterboxRect(QSizeF content, QSizeF area) {
+    if (content.isEmpty() || area.isEmpty()) {
+        return {};
+    }
+    const double scale = std::min(area.width() / content.width(), area.height() / content.height());
+    const QSizeF fitted = content * scale;
+    return QRectF(
+        QPointF((area.width() - fitted.width()) / 2.0, (area.height() - fitted.height()) / 2.0),
+        fitted);
+}
+
 } // namespace quorvel

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
 #include <QSize>
 
 #include <optional>
@@ -55,5 +56,9 @@ struct PreviewMargins {
 // (either dimension 0).
 std::optional<PreviewMargins> ComputePreviewMargins(QSize central, int innerBorder,
                                                     VideoSize video);
+
+// Where a picture of `content` size lies when fitted whole into `area` at its own aspect, centred
+// (black bands on the sides that are left over). Empty when either size is empty.
+QRectF LetterboxRect(QSizeF content, QSizeF area);
 
 } // namespace quorvel

@@ -1,5 +1,7 @@
 #include "designer/pictures.h"
 
+#include "designer/geometry.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainter>
@@ -104,12 +106,10 @@ QIcon SlotThumbnailPicture(int slot, QSize sizePx, const TPipSetup& setup, Video
         return QIcon(picture);
     }
     QPainter p(&picture);
-    const double fit =
-        std::min((sizePx.width() - 1.0) / video.width, (sizePx.height() - 1.0) / video.height);
-    const QSizeF screenSize(video.width * fit, video.height * fit);
-    const QRectF screen(QPointF((sizePx.width() - screenSize.width()) / 2.0,
-                                (sizePx.height() - screenSize.height()) / 2.0),
-                        screenSize);
+    // Inset half a pixel, so that the screen's one-pixel edge lies on whole pixels.
+    const QRectF screen =
+        LetterboxRect(QSizeF(video.width, video.height), QSizeF(sizePx) - QSizeF(1, 1))
+            .translated(0.5, 0.5);
     Shape pips;
     for (const TPipEntry& e : setup) {
         if (e.Visible != 0 && e.Width > 0 && e.Height > 0) {

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "designer/geometry.h"
+
 namespace quorvel {
 
 PreviewSurface::PreviewSurface(QWidget* parent)
@@ -37,13 +39,7 @@ QRectF PreviewSurface::VideoRect() const {
         return {};
     }
     const VideoSize video = m_engine->videoSize();
-    if (video.width <= 0 || video.height <= 0 || width() <= 0 || height() <= 0) {
-        return {};
-    }
-    const double scale = std::min(double(width()) / video.width, double(height()) / video.height);
-    const double w = video.width * scale;
-    const double h = video.height * scale;
-    return QRectF((width() - w) / 2.0, (height() - h) / 2.0, w, h);
+    return LetterboxRect(QSizeF(video.width, video.height), QSizeF(size()));
 }
 
 void PreviewSurface::paintEvent(QPaintEvent* /*event*/) {
@@ -56,13 +52,8 @@ void PreviewSurface::paintEvent(QPaintEvent* /*event*/) {
     if (!frame || frame->isNull()) {
         return;
     }
-    const double scale =
-        std::min(double(width()) / frame->width(), double(height()) / frame->height());
-    const double w = frame->width() * scale;
-    const double h = frame->height() * scale;
-    const QRectF target((width() - w) / 2.0, (height() - h) / 2.0, w, h);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, *frame);
+    painter.drawImage(LetterboxRect(QSizeF(frame->size()), QSizeF(size())), *frame);
 }
 
 } // namespace quorvel
