@@ -193,6 +193,22 @@ void EditOverlay::paintEvent(QPaintEvent* /*event*/) {
     }
 }
 
+EditOverlay::Hit EditOverlay::HitAt(QPointF videoPoint) const {
+    // The selected PIP's handles come first, even where another PIP lies over them.
+    if (m_selected >= 1 && m_selected <= static_cast<int>(kPipCount)) {
+        const TPipEntry& selected = (*m_record)[static_cast<std::size_t>(m_selected - 1)];
+        if (selected.Visible != 0) {
+            const EditHandle handle =
+                HandleAt(selected, videoPoint, kHandleRadiusPx * VideoPerWidgetPixel());
+            if (handle != EditHandle::None && handle != EditHandle::Body) {
+                return {m_selected, handle};
+            }
+        }
+    }
+    const int pip = PipAt(*m_record, videoPoint);
+    return {pip, pip == 0 ? EditHandle::None : EditHandle::Body};
+}
+
 void EditOverlay::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton || m_record == nullptr || VideoRect().isEmpty()) {
@@ -200,23 +216,7 @@ void EditOverlay::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPointF at = ToVideo(event->position());
-    const double radius = kHandleRadiusPx * VideoPerWidgetPixel();
-    int pip = 0;
-    EditHandle handle = EditHandle::None;
-    // The selected PIP's handles come first, even where another PIP lies over them.
-    if (m_selected >= 1 && m_selected <= static_cast<int>(kPipCount)) {
-        const TPipEntry& selected = (*m_record)[static_cast<std::size_t>(m_selected - 1)];
-        if (selected.Visible != 0) {
-            handle = HandleAt(selected, at, radius);
-            if (handle != EditHandle::None && handle != EditHandle::Body) {
-                pip = m_selected;
-            }
-        }
-    }
-    if (pip == 0) {
-        pip = PipAt(*m_record, at);
-        handle = pip == 0 ? EditHandle::None : EditHandle::Body;
-    }
+    const auto [pip, handle] = HitAt(at);
     if (pip == 0) {
         return;
     }
@@ -298,18 +298,7 @@ void EditOverlay::UpdateCursor(QPointF widgetPoint) {
         unsetCursor();
         return;
     }
-    const QPointF at = ToVideo(widgetPoint);
-    EditHandle handle = EditHandle::None;
-    if (m_selected >= 1 && m_selected <= static_cast<int>(kPipCount)) {
-        const TPipEntry& selected = (*m_record)[static_cast<std::size_t>(m_selected - 1)];
-        if (selected.Visible != 0) {
-            handle = HandleAt(selected, at, kHandleRadiusPx * VideoPerWidgetPixel());
-        }
-    }
-    if (handle == EditHandle::None && PipAt(*m_record, at) != 0) {
-        handle = EditHandle::Body;
-    }
-    setCursor(CursorFor(handle));
+    setCursor(CursorFor(HitAt(ToVideo(widgetPoint)).handle)); // what a press there would take
 }
 
 } // namespace quorvel

@@ -60,6 +60,12 @@ protected:
 
 private:
     double VideoPerWidgetPixel() const;
+    // What a press at the point takes hold of: a PIP (0 for none) and its handle or body.
+    struct Hit {
+        int pip = 0;
+        EditHandle handle = EditHandle::None;
+    };
+    Hit HitAt(QPointF videoPoint) const;
     void DragTo(QPointF widgetPoint, Qt::KeyboardModifiers modifiers);
     void EndDrag();
     void UpdateCursor(QPointF widgetPoint);
