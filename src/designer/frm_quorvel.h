@@ -135,6 +135,8 @@ private:
     void ApplyLayoutButtonOf(QAbstractButton* sender);
     void LoadPIPSetup();
     void ShowProfileButton();
+    // The hidden input lists and the layout button follow the record.
+    void ShowRecordInputsAndProfile();
     void ButtonAplicarClick();
     void NotifyTemplateSaved(int slot, int pickerIndex);
 

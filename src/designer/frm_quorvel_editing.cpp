@@ -296,11 +296,7 @@ void TfrmQuorvel::RestoreRecord(const TPipSetup& setup) {
     m_oStruct = setup;
     RecordChanged();
     m_bRestoring = false;
-    for (int pip = 1; pip <= static_cast<int>(kPipCount); ++pip) {
-        m_oInputLists.ShowInput(pip, m_oStruct[static_cast<std::size_t>(pip - 1)].InputIndex);
-    }
-    m_iProfileIndex = m_oStruct[0].ProfileIndex;
-    ShowProfileButton();
+    ShowRecordInputsAndProfile();
     LoadSelectedPIP(); // the grid shows the record again; the borders follow
     UpdateEditActions();
 }

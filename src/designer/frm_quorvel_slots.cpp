@@ -68,14 +68,18 @@ void TfrmQuorvel::LoadPIPSetup() {
         RecordChanged();
     }
     const TPipEntry& first = m_oStruct[0];
-    m_iProfileIndex = first.ProfileIndex;
     ComboPIPType->setCurrentIndex(
         first.PIPType >= 0 && first.PIPType < ComboPIPType->count() ? first.PIPType : -1);
+    ShowRecordInputsAndProfile();
+    LoadSelectedPIP();
+}
+
+void TfrmQuorvel::ShowRecordInputsAndProfile() {
     for (int pip = 1; pip <= static_cast<int>(kPipCount); ++pip) {
         m_oInputLists.ShowInput(pip, m_oStruct[static_cast<std::size_t>(pip - 1)].InputIndex);
     }
+    m_iProfileIndex = m_oStruct[0].ProfileIndex;
     ShowProfileButton();
-    LoadSelectedPIP();
 }
 
 void TfrmQuorvel::ShowProfileButton() {
